@@ -1,0 +1,137 @@
+// Speed of the settings store and of the main window's start.
+
+#include "platform/registry.h"
+#include "shell/settingsstore.h"
+#include "shell/tarnstarter.h"
+
+#include "recorder.h"
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Each benchmark works on a store of its own.
+class BenchStore
+{
+public:
+    BenchStore() { qputenv("TARNSTARTER_REGISTRY", dir.filePath("registry.db").toLocal8Bit()); }
+    QTemporaryDir dir;
+};
+
+void fillNumberedList(const QString &key, int count)
+{
+    std::vector<platform::RegWrite> writes;
+    for (int number = 1; number <= count; ++number) {
+        platform::RegWrite write;
+        write.keyPath = key.toStdString();
+        write.hasValue = true;
+        write.valueName = numberedEntryName(number).toStdString();
+        const std::string text = "DM/MAP" + std::to_string(number);
+        write.data.assign(text.begin(), text.end());
+        write.data.push_back(0);
+        writes.push_back(std::move(write));
+    }
+    platform::regWriteBatch(writes);
+}
+
+void touchFiles(const QString &folder, int count)
+{
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i)
+        ::close(::creat(
+            QFile::encodeName(folder + QStringLiteral("/map%1.bsp").arg(i)).constData(), 0644));
+}
+
+void RegGetPresentValue(benchmark::State &state)
+{
+    BenchStore store;
+    rEGpUT(hkeyLocalMachine, launcherKey, "Frag_Limit", "30");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit"));
+}
+BENCHMARK(RegGetPresentValue)->Unit(benchmark::kMicrosecond);
+
+void RegPutValue(benchmark::State &state)
+{
+    BenchStore store;
+    int i = 0;
+    for (auto _ : state)
+        rEGpUT(hkeyLocalMachine, launcherKey, "Frag_Limit", QString::number(++i));
+}
+BENCHMARK(RegPutValue)->Unit(benchmark::kMillisecond);
+
+void ReadNumberedList32767(benchmark::State &state)
+{
+    BenchStore store;
+    const QString key = launcherKey + "\\CustomMAPS";
+    fillNumberedList(key, 32767);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readNumberedList(key, RemovedEntries::Keep));
+}
+BENCHMARK(ReadNumberedList32767)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void MainWindowEmptyStore(benchmark::State &state)
+{
+    BenchStore store;
+    for (auto _ : state) {
+        TarnStarter window;
+        window.show();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(MainWindowEmptyStore)->Unit(benchmark::kMillisecond);
+
+void MainWindowFullStore(benchmark::State &state)
+{
+    BenchStore store;
+    {
+        TarnStarter window;
+        window.SaveSettings();
+    }
+    fillNumberedList(launcherKey + "\\CustomLST", 100);
+    for (auto _ : state) {
+        TarnStarter window;
+        window.show();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(MainWindowFullStore)->Unit(benchmark::kMillisecond);
+
+void BuildList20000Files(benchmark::State &state)
+{
+    BenchStore store;
+    QTemporaryDir games;
+    touchFiles(games.filePath("USER/MAPS/DM"), 10000);
+    touchFiles(games.filePath("USER/MAPS"), 10000);
+    TarnStarter window;
+    window.findChild<QLineEdit *>("Text1")->setText(games.path());
+    for (auto _ : state)
+        window.BuildList();
+}
+BENCHMARK(BuildList20000Files)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Recorder recorder;
+    benchmark::RunSpecifiedBenchmarks(&recorder);
+    benchmark::Shutdown();
+    recorder.print("RegGetPresentValue", "regget_present_value", "us");
+    recorder.print("RegPutValue", "regput_value", "ms");
+    recorder.print("ReadNumberedList32767", "numbered_list_32767", "ms");
+    recorder.print("MainWindowEmptyStore", "main_window_empty_store", "ms");
+    recorder.print("MainWindowFullStore", "main_window_full_store", "ms");
+    recorder.print("BuildList20000Files", "buildlist_20000_files", "ms");
+    return 0;
+}

@@ -1,0 +1,18 @@
+#include "info/frmhelp.h"
+
+#include "info/infotexts.h"
+#include "ui_frmhelp.h"
+
+frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window), ui(new Ui::frmHelp)
+{
+    ui->setupUi(this);
+    Form_Load();
+    setFixedSize(sizeHint());
+}
+
+frmHelp::~frmHelp() = default;
+
+void frmHelp::Form_Load()
+{
+    ui->Text1->setPlainText(helpText());
+}

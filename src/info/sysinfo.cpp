@@ -1,0 +1,89 @@
+#include "info/sysinfo.h"
+
+#include "platform/codepage.h"
+#include "platform/registry.h"
+#include "platform/winpath.h"
+
+#include <QFileInfo>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+std::string toBytes(const QString &text)
+{
+    return platform::utf16ToCp1252(
+        std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), text.size()));
+}
+
+QString fromBytes(std::string_view bytes)
+{
+    const std::u16string text = platform::cp1252ToUtf16(bytes);
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
+}
+
+std::uint32_t dwordValue(const std::uint8_t *data, std::uint32_t size)
+{
+    std::uint32_t value = 0;
+    for (std::uint32_t i = 0; i < 4 && i < size; ++i)
+        value |= std::uint32_t(data[i]) << (8 * i);
+    return value;
+}
+
+bool fileExists(const QString &windowsPath)
+{
+    const std::string host = platform::hostPath(windowsPath.toStdString());
+    return !host.empty() && QFileInfo(QString::fromStdString(host)).isFile();
+}
+
+} // namespace
+
+bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef, QString &KeyVal)
+{
+    // Reading is all this needs; asking for full access would fail for an
+    // operator without administrator rights.
+    platform::Key key = 0;
+    if (platform::regOpenKey(KeyRoot, toBytes(KeyName), &key) != platform::errorSuccess) {
+        KeyVal.clear();
+        return false;
+    }
+
+    std::uint8_t buffer[1024];
+    std::uint32_t size = sizeof buffer;
+    std::uint32_t type = platform::regNone;
+    if (platform::regQueryValue(key, toBytes(SubKeyRef), &type, buffer, &size)
+        != platform::errorSuccess) {
+        KeyVal.clear();
+        platform::regCloseKey(key);
+        return false;
+    }
+
+    std::string_view text(reinterpret_cast<const char *>(buffer), size);
+    if (!text.empty() && text.back() == '\0')
+        text.remove_suffix(1);
+    if (type == platform::regSz)
+        KeyVal = fromBytes(text);
+    else if (type == platform::regDword)
+        KeyVal = QString::number(dwordValue(buffer, size));
+
+    platform::regCloseKey(key);
+    return true;
+}
+
+QString sysInfoViewerPath()
+{
+    const QString viewerKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+    const QString locationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+
+    QString path;
+    if (GetKeyValue(platform::hkeyLocalMachine, viewerKey, QStringLiteral("PATH"), path))
+        return path;
+
+    QString folder;
+    if (GetKeyValue(platform::hkeyLocalMachine, locationKey, QStringLiteral("MSINFO"), folder)) {
+        const QString candidate = folder + QStringLiteral("\\MSINFO32.EXE");
+        if (fileExists(candidate))
+            return candidate;
+    }
+    return {};
+}

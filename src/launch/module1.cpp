@@ -1,0 +1,8 @@
+#include "launch/module1.h"
+
+#include "platform/winpath.h"
+
+QString GetShortPath(const QString &path)
+{
+    return QString::fromStdString(platform::shortPath(path.toStdString()));
+}

@@ -1,0 +1,41 @@
+#include "maps/frmcustcfg_store.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int highestEntry = 32767;
+
+const QString readKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher\\CustomCMDS");
+// Writes have always named the key with a trailing backslash; the store
+// takes it for the same key.
+const QString writeKey = readKey + QLatin1Char('\\');
+
+} // namespace
+
+QList<NumberedEntry> loadCustomCommands()
+{
+    QList<NumberedEntry> lines = readNumberedList(readKey, RemovedEntries::Skip);
+    for (NumberedEntry &line : lines)
+        line.text = line.text.toLower();
+    return lines;
+}
+
+std::optional<int> nextCustomCommandNumber(const QList<int> &heldNumbers)
+{
+    const int highest
+        = heldNumbers.isEmpty() ? 0 : *std::max_element(heldNumbers.begin(), heldNumbers.end());
+    if (highest >= highestEntry)
+        return std::nullopt;
+    return highest + 1;
+}
+
+void storeCustomCommand(int number, const QString &line)
+{
+    rEGpUT(hkeyLocalMachine, writeKey, numberedEntryName(number), line);
+}
+
+void removeCustomCommand(int number)
+{
+    rEGpUT(hkeyLocalMachine, writeKey, numberedEntryName(number), QStringLiteral("x"));
+}

@@ -1,0 +1,18 @@
+#include "maps/frmmapadd_store.h"
+
+#include "shell/settingsstore.h"
+
+namespace {
+constexpr int highestEntry = 32767;
+}
+
+bool addCustomMap(const QString &name)
+{
+    // Nothing is ever removed from this list, so it is read whole and the
+    // first free entry follows its last.
+    const int free = int(readNumberedList(customMapsKey, RemovedEntries::Keep).size()) + 1;
+    if (free > highestEntry)
+        return false;
+    rEGpUT(hkeyLocalMachine, customMapsKey, numberedEntryName(free), name.toUpper());
+    return true;
+}

@@ -1,0 +1,108 @@
+#include "maps/mapsources.h"
+
+#include "platform/winpath.h"
+
+#include <QFile>
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+QString hostPath(const QString &windowsPath)
+{
+    return QString::fromStdString(platform::hostPath(windowsPath.toStdString()));
+}
+
+bool isRegularFile(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+} // namespace
+
+const QStringList &builtInMaps()
+{
+    static const QStringList maps {
+        QStringLiteral("dm/qevcon1"),
+        QStringLiteral("dm/Woxcon1"),
+        QStringLiteral("dm/Woxcon2"),
+        QStringLiteral("dm/Yatcon1"),
+        QStringLiteral("dm/oxacon1"),
+        QStringLiteral("dm/pimcon1"),
+        QStringLiteral("dm/haxcon1"),
+        QStringLiteral("dm/haxctb1"),
+        QStringLiteral("dm/woxctb1"),
+        QStringLiteral("dm/qevctb1"),
+        QStringLiteral("dm/qevctb2"),
+        QStringLiteral("dm/qevctb3"),
+        QStringLiteral("dm/yatctb1"),
+        QStringLiteral("dm/oxactb1"),
+        QStringLiteral("dm/oxactb2"),
+        QStringLiteral("dm/dovctb1"),
+        QStringLiteral("dm/dovctb2"),
+        QStringLiteral("dm/pimctb1"),
+        QStringLiteral("dm/dovctf1"),
+        QStringLiteral("dm/oxactf1"),
+        QStringLiteral("dm/qevctf1"),
+        QStringLiteral("dm/yatctf1"),
+        QStringLiteral("dm/haxctf1"),
+        QStringLiteral("dm/haxctf2"),
+        QStringLiteral("dm/pimctf1"),
+        QStringLiteral("dm/marlow"),
+    };
+    return maps;
+}
+
+const QStringList &mapPackMaps()
+{
+    static const QStringList maps {
+        QStringLiteral("dm/airportdm"),
+        QStringLiteral("dm/factorydm"),
+        QStringLiteral("dm/qevdesertdm"),
+        QStringLiteral("dm/labdm"),
+        QStringLiteral("dm/plantdm"),
+    };
+    return maps;
+}
+
+bool mapPackInstalled(const QString &gameFolder)
+{
+    // The folders are found without regard to case, the file itself only
+    // under its exact name.
+    const QString base = hostPath(gameFolder + QStringLiteral("\\base"));
+    if (base.isEmpty())
+        return false;
+    return isRegularFile(base + QStringLiteral("/mappack.pak"));
+}
+
+QStringList mapFileNames(const QString &pattern, bool dmFolder)
+{
+    const qsizetype cut
+        = std::max(pattern.lastIndexOf(QLatin1Char('\\')), pattern.lastIndexOf(QLatin1Char('/')));
+    const QString folder = hostPath(pattern.left(cut < 0 ? 0 : cut));
+    const QString extension = pattern.mid(cut + 1).section(QLatin1Char('*'), -1);
+    QStringList names;
+    if (folder.isEmpty())
+        return names;
+
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    const QString prefix = dmFolder ? QStringLiteral("DM/") : QString();
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        // A name that is nothing but the extension names no map.
+        if (name.size() <= extension.size() || !name.endsWith(extension, Qt::CaseInsensitive))
+            continue;
+        const bool regular = entry->d_type == DT_REG
+            || ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
+                && isRegularFile(folder + QLatin1Char('/') + name));
+        if (!regular)
+            continue;
+        names.append((prefix + name.chopped(4)).toLower());
+    }
+    ::closedir(dir);
+    return names;
+}

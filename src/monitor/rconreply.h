@@ -1,0 +1,13 @@
+#pragma once
+
+// What the monitor shows of a datagram from the server. Every reply starts
+// with ten bytes of header (0xFF 0xFF 0xFF 0xFF "print" and a line feed),
+// which are never shown.
+
+#include <QByteArrayView>
+#include <QString>
+
+// The datagram's bytes after the tenth, read as Windows-1252, without any
+// 0xFF byte and with each line feed turned into CR LF; "Waiting..." when
+// nothing is left. Every length a datagram can have is shown whole.
+QString replyDisplayText(QByteArrayView datagram);

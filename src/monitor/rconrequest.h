@@ -1,0 +1,38 @@
+#pragma once
+
+// Remote-console requests as the monitor sends them to the server: 0xFF 0xFF
+// 0xFF 0xFF, "rcon ", the password, a command part, 0x00. The text parts go
+// out as Windows-1252 bytes, exactly as given: no quoting, trimming or
+// escaping, so what the operator types is what the server reads.
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// The port the monitor listens on, and the server's port when the stored one
+// is unusable.
+constexpr quint16 monitorLocalPort = 28901;
+constexpr quint16 defaultServerPort = 28910;
+
+// The password the monitor sends, from the stored "rcon_pw". The launch gives
+// the server "hushed" whenever the password box holds fewer than two
+// characters (an empty box is stored as "x"), so the monitor must send the
+// same, or the server would refuse every request.
+QString monitorPassword(const QString &storedPassword);
+
+// The server's port from the stored "Server_Port": a whole number from 1 to
+// 65535 written in digits only, as the server itself reads its host port;
+// anything else means the default.
+quint16 monitorServerPort(const QString &storedPort);
+
+// The command part a poll sends for the text the combo box shows, or nothing
+// when the text is none of the three poll choices.
+std::optional<QString> pollCommandPart(const QString &comboText);
+
+QString sayCommandPart(const QString &text);
+QString typedCommandPart(const QString &text);
+QString quitCommandPart();
+QString execCommandPart();
+
+QByteArray rconDatagram(const QString &password, const QString &commandPart);

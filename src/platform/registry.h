@@ -1,0 +1,84 @@
+#pragma once
+
+// The registry's calls, in the shape advapi32 gives them, so that the Windows
+// backend can forward to the real registry. On every other system they are
+// served by a SQLite database (see registry_sqlite.cpp).
+//
+// Key paths and value names are Windows-1252 bytes, compared without regard
+// to case and kept as first written. Status codes are the Windows ones.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+using Key = std::uint64_t;
+
+// Predefined root keys carry their Windows handle values.
+constexpr Key hkeyClassesRoot = 0x80000000;
+constexpr Key hkeyCurrentUser = 0x80000001;
+constexpr Key hkeyLocalMachine = 0x80000002;
+constexpr Key hkeyUsers = 0x80000003;
+constexpr Key hkeyPerformanceData = 0x80000004;
+constexpr Key hkeyCurrentConfig = 0x80000005;
+constexpr Key hkeyDynData = 0x80000006;
+
+constexpr bool isPredefinedKey(Key key)
+{
+    return key >= hkeyClassesRoot && key <= hkeyDynData;
+}
+
+constexpr std::uint32_t regNone = 0;
+constexpr std::uint32_t regSz = 1;
+constexpr std::uint32_t regBinary = 3;
+constexpr std::uint32_t regDword = 4;
+
+constexpr long errorSuccess = 0;
+constexpr long errorFileNotFound = 2;
+constexpr long errorAccessDenied = 5;
+constexpr long errorInvalidHandle = 6;
+constexpr long errorInvalidParameter = 87;
+constexpr long errorMoreData = 234;
+constexpr long errorNoMoreItems = 259;
+constexpr long errorRegistryCorrupt = 1015;
+
+// Opens an existing key for reading.
+long regOpenKey(Key parent, const std::string &subKey, Key *result);
+
+// Opens a key for writing, creating it and every missing key above it.
+long regCreateKey(Key parent, const std::string &subKey, Key *result);
+
+// With data null, only *type and *size are filled. When *size is smaller than
+// the value's data, nothing is copied, *size is set to the length needed and
+// errorMoreData is returned.
+long regQueryValue(
+    Key key, const std::string &name, std::uint32_t *type, std::uint8_t *data, std::uint32_t *size);
+
+long regSetValue(Key key, const std::string &name, std::uint32_t type, const std::uint8_t *data,
+    std::uint32_t size);
+
+// Subkeys and values by index, in the order they were first written;
+// errorNoMoreItems past the end.
+long regEnumKey(Key key, std::uint32_t index, std::string *name);
+long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
+    std::vector<std::uint8_t> *data);
+
+long regCloseKey(Key key);
+
+// One write of a batch: a key to create (with its parents) and, when
+// valueName is set, a value to store in it.
+struct RegWrite
+{
+    Key hive = hkeyLocalMachine;
+    std::string keyPath;
+    bool hasValue = false;
+    std::string valueName;
+    std::uint32_t type = regSz;
+    std::vector<std::uint8_t> data;
+};
+
+// Applies every write or none of them.
+long regWriteBatch(const std::vector<RegWrite> &writes);
+
+} // namespace platform

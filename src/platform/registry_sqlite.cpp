@@ -1,0 +1,404 @@
+// The registry calls served by a SQLite database, for every system that has
+// no registry of its own. Keys form a tree of rows; a value belongs to one
+// key row and keeps its type and data bytes exactly as they were given.
+
+#include "platform/registry.h"
+#include "platform/registry_store.h"
+
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+// The registry compares names by upper-casing them: ASCII letters and the
+// letters of Windows-1252.
+std::string foldName(const std::string &name)
+{
+    std::string folded = name;
+    for (char &c : folded) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
+            c = static_cast<char>(byte - 0x20);
+        else if (byte == 0x9A || byte == 0x9C || byte == 0x9E)
+            c = static_cast<char>(byte - 0x10);
+        else if (byte == 0xFF)
+            c = static_cast<char>(0x9F);
+    }
+    return folded;
+}
+
+// Empty components are treated as absent, so "A\B\", "A\\B" and "A\B" all
+// name the same key, as the settings code relies on for its trailing
+// backslashes.
+std::vector<std::string> splitKeyPath(const std::string &path)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+void bindBytes(sqlite3_stmt *statement, int index, const void *data, std::size_t size)
+{
+    // A null pointer would bind SQL NULL; an empty value is zero bytes.
+    sqlite3_bind_blob(statement, index, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
+}
+
+void bindText(sqlite3_stmt *statement, int index, const std::string &bytes)
+{
+    bindBytes(statement, index, bytes.data(), bytes.size());
+}
+
+std::string columnBytes(sqlite3_stmt *statement, int column)
+{
+    const void *data = sqlite3_column_blob(statement, column);
+    const int size = sqlite3_column_bytes(statement, column);
+    return data ? std::string(static_cast<const char *>(data), size) : std::string();
+}
+
+long readFailure()
+{
+    return errorFileNotFound;
+}
+
+long writeFailure(int rc)
+{
+    const int primary = rc & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ? errorRegistryCorrupt
+                                                                 : errorAccessDenied;
+}
+
+class Registry
+{
+public:
+    std::mutex lock;
+
+    // Follows the store location and reports whether the store can be used.
+    bool ready()
+    {
+        if (store.use(registryLocation()))
+            handles.clear();
+        return store.state() == StoreState::ready;
+    }
+
+    long unusable() const
+    {
+        return store.state() == StoreState::notDatabase ? errorRegistryCorrupt : errorAccessDenied;
+    }
+
+    bool row(Key key, std::int64_t *id) const
+    {
+        if (isPredefinedKey(key)) {
+            *id = RegistryStore::rootRow(key);
+            return true;
+        }
+        const auto found = handles.find(key);
+        if (found == handles.end())
+            return false;
+        *id = found->second;
+        return true;
+    }
+
+    Key newHandle(std::int64_t id)
+    {
+        const Key handle = nextHandle++;
+        handles.emplace(handle, id);
+        return handle;
+    }
+
+    bool closeHandle(Key key) { return handles.erase(key) == 1; }
+
+    int findChild(std::int64_t parent, const std::string &name, std::int64_t *child)
+    {
+        sqlite3_stmt *statement = store.query(StoreQuery::findChild);
+        sqlite3_bind_int64(statement, 1, parent);
+        bindText(statement, 2, foldName(name));
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_ROW)
+            *child = sqlite3_column_int64(statement, 0);
+        sqlite3_reset(statement);
+        return rc;
+    }
+
+    // Walks down from id; rc is SQLITE_DONE when a component is missing.
+    int walk(std::int64_t *id, const std::vector<std::string> &parts)
+    {
+        for (const std::string &part : parts) {
+            const int rc = findChild(*id, part, id);
+            if (rc != SQLITE_ROW)
+                return rc;
+        }
+        return SQLITE_ROW;
+    }
+
+    // Inside a write transaction: walks down, creating what is missing.
+    int create(std::int64_t *id, const std::vector<std::string> &parts)
+    {
+        for (const std::string &part : parts) {
+            int rc = findChild(*id, part, id);
+            if (rc == SQLITE_DONE) {
+                sqlite3_stmt *statement = store.query(StoreQuery::insertChild);
+                sqlite3_bind_int64(statement, 1, *id);
+                bindText(statement, 2, part);
+                bindText(statement, 3, foldName(part));
+                rc = sqlite3_step(statement);
+                sqlite3_reset(statement);
+                if (rc != SQLITE_DONE)
+                    return rc;
+                *id = store.lastInsertId();
+            } else if (rc != SQLITE_ROW) {
+                return rc;
+            }
+        }
+        return SQLITE_OK;
+    }
+
+    int setValue(std::int64_t id, const std::string &name, std::uint32_t type, const void *data,
+        std::size_t size)
+    {
+        sqlite3_stmt *statement = store.query(StoreQuery::upsertValue);
+        sqlite3_bind_int64(statement, 1, id);
+        bindText(statement, 2, name);
+        bindText(statement, 3, foldName(name));
+        sqlite3_bind_int64(statement, 4, type);
+        bindBytes(statement, 5, data, size);
+        const int rc = sqlite3_step(statement);
+        sqlite3_reset(statement);
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+
+    int begin() { return step(StoreQuery::begin); }
+    int commit() { return step(StoreQuery::commit); }
+    void rollback() { step(StoreQuery::rollback); }
+
+    sqlite3_stmt *query(StoreQuery which) { return store.query(which); }
+
+private:
+    int step(StoreQuery which)
+    {
+        sqlite3_stmt *statement = store.query(which);
+        const int rc = sqlite3_step(statement);
+        sqlite3_reset(statement);
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+
+    RegistryStore store;
+    std::map<Key, std::int64_t> handles;
+    // Handles are never reused, so one that was closed stays invalid.
+    Key nextHandle = 1;
+};
+
+Registry &registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+// Runs a write inside one immediate transaction; the work returns an
+// SQLite result code and the transaction is rolled back unless it is OK.
+template<typename Work> long inTransaction(Registry &reg, Work work)
+{
+    int rc = reg.begin();
+    if (rc == SQLITE_OK) {
+        rc = work();
+        if (rc == SQLITE_OK)
+            rc = reg.commit();
+        if (rc != SQLITE_OK)
+            reg.rollback();
+    }
+    return rc == SQLITE_OK ? errorSuccess : writeFailure(rc);
+}
+
+} // namespace
+
+long regOpenKey(Key parent, const std::string &subKey, Key *result)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (!result)
+        return errorInvalidParameter;
+    if (!reg.ready())
+        return readFailure();
+    std::int64_t id = 0;
+    if (!reg.row(parent, &id))
+        return errorInvalidHandle;
+    const int rc = reg.walk(&id, splitKeyPath(subKey));
+    if (rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? errorFileNotFound : readFailure();
+    *result = reg.newHandle(id);
+    return errorSuccess;
+}
+
+long regCreateKey(Key parent, const std::string &subKey, Key *result)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (!result)
+        return errorInvalidParameter;
+    if (!reg.ready())
+        return reg.unusable();
+    std::int64_t parentId = 0;
+    if (!reg.row(parent, &parentId))
+        return errorInvalidHandle;
+    const std::vector<std::string> parts = splitKeyPath(subKey);
+    std::int64_t id = parentId;
+    // Most keys exist already; only a missing one costs a write.
+    if (reg.walk(&id, parts) != SQLITE_ROW) {
+        id = parentId;
+        if (const long status = inTransaction(reg, [&] { return reg.create(&id, parts); });
+            status != errorSuccess)
+            return status;
+    }
+    *result = reg.newHandle(id);
+    return errorSuccess;
+}
+
+long regQueryValue(
+    Key key, const std::string &name, std::uint32_t *type, std::uint8_t *data, std::uint32_t *size)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (data && !size)
+        return errorInvalidParameter;
+    if (!reg.ready())
+        return readFailure();
+    std::int64_t id = 0;
+    if (!reg.row(key, &id))
+        return errorInvalidHandle;
+    sqlite3_stmt *statement = reg.query(StoreQuery::findValue);
+    sqlite3_bind_int64(statement, 1, id);
+    bindText(statement, 2, foldName(name));
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_ROW) {
+        sqlite3_reset(statement);
+        return rc == SQLITE_DONE ? errorFileNotFound : readFailure();
+    }
+    const std::string bytes = columnBytes(statement, 1);
+    if (type)
+        *type = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
+    sqlite3_reset(statement);
+    const auto needed = static_cast<std::uint32_t>(bytes.size());
+    if (data && *size < needed) {
+        *size = needed;
+        return errorMoreData;
+    }
+    if (data)
+        std::memcpy(data, bytes.data(), bytes.size());
+    if (size)
+        *size = needed;
+    return errorSuccess;
+}
+
+long regSetValue(Key key, const std::string &name, std::uint32_t type, const std::uint8_t *data,
+    std::uint32_t size)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (!data && size)
+        return errorInvalidParameter;
+    if (!reg.ready())
+        return reg.unusable();
+    std::int64_t id = 0;
+    if (!reg.row(key, &id))
+        return errorInvalidHandle;
+    return inTransaction(reg, [&] { return reg.setValue(id, name, type, data, size); });
+}
+
+long regEnumKey(Key key, std::uint32_t index, std::string *name)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (!name)
+        return errorInvalidParameter;
+    if (!reg.ready())
+        return readFailure();
+    std::int64_t id = 0;
+    if (!reg.row(key, &id))
+        return errorInvalidHandle;
+    sqlite3_stmt *statement = reg.query(StoreQuery::enumKey);
+    sqlite3_bind_int64(statement, 1, id);
+    sqlite3_bind_int64(statement, 2, index);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        *name = columnBytes(statement, 0);
+    sqlite3_reset(statement);
+    if (rc == SQLITE_ROW)
+        return errorSuccess;
+    return rc == SQLITE_DONE ? errorNoMoreItems : readFailure();
+}
+
+long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
+    std::vector<std::uint8_t> *data)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (!name)
+        return errorInvalidParameter;
+    if (!reg.ready())
+        return readFailure();
+    std::int64_t id = 0;
+    if (!reg.row(key, &id))
+        return errorInvalidHandle;
+    sqlite3_stmt *statement = reg.query(StoreQuery::enumValue);
+    sqlite3_bind_int64(statement, 1, id);
+    sqlite3_bind_int64(statement, 2, index);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        *name = columnBytes(statement, 0);
+        if (type)
+            *type = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1));
+        if (data) {
+            const std::string bytes = columnBytes(statement, 2);
+            data->assign(bytes.begin(), bytes.end());
+        }
+    }
+    sqlite3_reset(statement);
+    if (rc == SQLITE_ROW)
+        return errorSuccess;
+    return rc == SQLITE_DONE ? errorNoMoreItems : readFailure();
+}
+
+long regCloseKey(Key key)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (isPredefinedKey(key))
+        return errorSuccess;
+    return reg.closeHandle(key) ? errorSuccess : errorInvalidHandle;
+}
+
+long regWriteBatch(const std::vector<RegWrite> &writes)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    for (const RegWrite &write : writes) {
+        if (!isPredefinedKey(write.hive))
+            return errorInvalidHandle;
+    }
+    if (!reg.ready())
+        return reg.unusable();
+    return inTransaction(reg, [&] {
+        for (const RegWrite &write : writes) {
+            std::int64_t id = RegistryStore::rootRow(write.hive);
+            int rc = reg.create(&id, splitKeyPath(write.keyPath));
+            if (rc == SQLITE_OK && write.hasValue)
+                rc = reg.setValue(
+                    id, write.valueName, write.type, write.data.data(), write.data.size());
+            if (rc != SQLITE_OK)
+                return rc;
+        }
+        return SQLITE_OK;
+    });
+}
+
+} // namespace platform

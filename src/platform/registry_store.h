@@ -1,0 +1,73 @@
+#pragma once
+
+// The connection behind the registry calls: one SQLite database per store
+// location, opened once and kept with its prepared statements until the
+// location changes. A file that is not a usable store is never written to.
+
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <sqlite3.h>
+#include <string>
+#include <unistd.h>
+
+namespace platform {
+
+enum class StoreQuery {
+    findChild,
+    insertChild,
+    findValue,
+    upsertValue,
+    enumKey,
+    enumValue,
+    begin,
+    commit,
+    rollback,
+    count
+};
+
+enum class StoreState { ready, busy, notWritable, notDatabase };
+
+// Where the store lives: $TARNSTARTER_REGISTRY, else
+// $XDG_CONFIG_HOME/tarnstarter/registry.db with ~/.config as the fallback.
+std::string registryLocation();
+
+class RegistryStore
+{
+public:
+    RegistryStore() = default;
+    RegistryStore(const RegistryStore &) = delete;
+    RegistryStore &operator=(const RegistryStore &) = delete;
+    ~RegistryStore();
+
+    // Points the connection at path, opening it when it differs from the
+    // current one (or was busy the last time). True when it was (re)opened.
+    bool use(const std::string &path);
+    StoreState state() const { return storeState; }
+
+    // A prepared statement, reset and cleared, ready for binding.
+    sqlite3_stmt *query(StoreQuery which);
+    std::int64_t lastInsertId() const { return sqlite3_last_insert_rowid(db); }
+
+    // Root keys are the first rows of the key table.
+    static std::int64_t rootRow(std::uint64_t hive) { return std::int64_t(hive - 0x80000000) + 1; }
+
+private:
+    static int waitForLock(void *context, int tries);
+    void close();
+    void open();
+    bool prepareFile();
+    int survey(int *tables, int *id);
+    int initialise(bool *foreign, std::string *failure);
+    void refuse(StoreState reason, const std::string &why);
+
+    std::string location;
+    bool opened = false;
+    StoreState storeState = StoreState::notWritable;
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *statements[static_cast<int>(StoreQuery::count)] = {};
+    std::chrono::steady_clock::time_point waitStart;
+    std::minstd_rand jitter {static_cast<std::uint_fast32_t>(getpid())};
+};
+
+} // namespace platform

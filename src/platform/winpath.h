@@ -1,0 +1,21 @@
+#pragma once
+
+// The program forms Windows-style paths ("C:\GAMES\TARN\USER\Dedicated.cfg");
+// these map them to the host. Host paths are UTF-8.
+
+#include <string>
+
+namespace platform {
+
+// The host path of a Windows-style path: '\' and '/' both separate; a path
+// that begins with '/' is already a host path; "X:" maps through
+// $WINEPREFIX/dosdevices (Z: is always '/'). Each component that exists is
+// found without regard to case; the rest keep their given case. "" when the
+// path names an unmapped drive.
+std::string hostPath(const std::string &windowsPath);
+
+// The short (drive) form of an existing path: /srv/tarn -> Z:\srv\tarn.
+// "" when the path does not exist.
+std::string shortPath(const std::string &windowsPath);
+
+} // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+// The launcher's settings live in the registry (or its SQLite stand-in) as
+// string values. Reads never fail visibly: anything missing reads as "".
+
+constexpr quint32 hkeyLocalMachine = 0x80000002;
+
+inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
+
+QString RegGet(quint32 hive, const QString &keyPath, const QString &valueName);
+void rEGpUT(
+    quint32 hive, const QString &keyPath, const QString &valueName, const QString &valueText);
+
+// Numbered lists keep entry k under the value name " k" (one leading blank).
+QString numberedEntryName(int number);
+
+struct NumberedEntry
+{
+    int number;
+    QString text;
+};
+
+enum class RemovedEntries { Skip, Keep };
+
+// Reads entry 1 upward until the first entry that reads as "". Entries
+// marked "x" are removed ones; lists that can hold them skip them. Entry
+// numbers are 16-bit, so at most 32767 entries are read. betweenReads, when
+// given, runs after every read (a long list must not freeze the window).
+QList<NumberedEntry> readNumberedList(
+    const QString &keyPath, RemovedEntries removed, const std::function<void()> &betweenReads = {});

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+class QSystemTrayIcon;
+class QWidget;
+
+// The notification-area icon that brings the main window back while it is
+// hidden. It has no menu; a left click or a double click restores.
+class SysTray : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SysTray(QWidget *window);
+
+    void add();
+    // Removing an icon that is already gone is harmless.
+    void remove();
+    bool isShown() const;
+
+    // Where no notification area exists a hidden window could never come
+    // back, so it is minimized instead.
+    static void hideWindow(QWidget *window);
+
+private:
+    void restore();
+
+    QWidget *window;
+    QSystemTrayIcon *icon;
+};

