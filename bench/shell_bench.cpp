@@ -9,7 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QUdpSocket>
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -117,6 +120,46 @@ void BuildList20000Files(benchmark::State &state)
 }
 BENCHMARK(BuildList20000Files)->Unit(benchmark::kMillisecond);
 
+// From the press of "Go" until the server process runs (the start returns
+// once the program has been executed).
+void LaunchGo(benchmark::State &state)
+{
+    BenchStore store;
+    QTemporaryDir games;
+    QDir(games.path()).mkpath("USER/MAPLISTS");
+    QFile::copy(
+        qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded", games.filePath("tarn.exe"));
+    fillNumberedList(launcherKey + "\\CustomLST", 100);
+    rEGpUT(hkeyLocalMachine, launcherKey, "UseMapList", "1");
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.localPort();
+    probe.close();
+
+    TarnStarter window;
+    window.findChild<QLineEdit *>("Text1")->setText(games.path());
+    window.findChild<QLineEdit *>("Text5")->setText(QString::number(port));
+    window.BuildList();
+    auto *go = window.findChild<QPushButton *>("Command1");
+    for (auto _ : state) {
+        go->click();
+        state.PauseTiming();
+        // Stop the server and wait until its port is free for the next one.
+        QUdpSocket client;
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            client.writeDatagram("\xff\xff\xff\xffrcon hushed quit", QHostAddress::LocalHost, port);
+            QThread::msleep(10);
+            QUdpSocket check;
+            if (check.bind(QHostAddress::LocalHost, port))
+                break;
+        }
+        state.ResumeTiming();
+    }
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        widget->close();
+}
+BENCHMARK(LaunchGo)->Unit(benchmark::kMillisecond)->Iterations(20);
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -133,5 +176,6 @@ int main(int argc, char **argv)
     recorder.print("MainWindowEmptyStore", "main_window_empty_store", "ms");
     recorder.print("MainWindowFullStore", "main_window_full_store", "ms");
     recorder.print("BuildList20000Files", "buildlist_20000_files", "ms");
+    recorder.print("LaunchGo", "launch_go_until_server_runs", "ms");
     return 0;
 }

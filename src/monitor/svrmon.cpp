@@ -142,7 +142,8 @@ void SvrMon::readDatagrams()
         const QNetworkDatagram datagram = Winsock1->receiveDatagram();
         if (!datagram.isValid())
             return;
-        if (datagram.senderAddress().isEqual(remoteHost, QHostAddress::ConvertV4MappedToIPv4))
+        if (datagram.senderAddress().isEqual(remoteHost, QHostAddress::ConvertV4MappedToIPv4)
+            && datagram.senderPort() == remotePort)
             Winsock1_DataArrival(datagram.data());
     }
 }

@@ -26,9 +26,9 @@ public:
     explicit SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent = nullptr);
     ~SvrMon() override;
 
+    // The poll tick and the reply handler, open so that a caller need not
+    // wait three seconds for the timer or a datagram for the socket.
     void Timer1_Timer();
-    void Command1_Click();
-    void Command2_Click();
     void Winsock1_DataArrival(const QByteArray &datagram);
 
     // Where requests go and where replies are taken from.
@@ -42,6 +42,8 @@ private:
     // Each returns whether it took the key (Enter, key code 13).
     bool Text2_KeyPress(int keyAscii);
     bool Text3_KeyPress(int keyAscii);
+    void Command1_Click();
+    void Command2_Click();
     void bindSocket();
     void readDatagrams();
     void send(const QByteArray &datagram);

@@ -101,6 +101,9 @@ void encodeTcpTable(const std::vector<TcpRow> &rows, uint8_t *out)
 std::vector<TcpRow> decodeTcpTable(const uint8_t *data, std::size_t length)
 {
     std::vector<TcpRow> rows(rowsHeld(data, length, tcpRowSize));
+    // data may be null when nothing is held, and null + offset is undefined.
+    if (rows.empty())
+        return rows;
     const uint8_t *p = data + tableHeaderSize;
     for (TcpRow &row : rows) {
         row = {load32(p), load32(p + 4), load32(p + 8), load32(p + 12), load32(p + 16)};
@@ -128,6 +131,9 @@ void encodeIfTable(const std::vector<IfRow> &rows, uint8_t *out)
 std::vector<IfRow> decodeIfTable(const uint8_t *data, std::size_t length)
 {
     std::vector<IfRow> rows(rowsHeld(data, length, ifRowSize));
+    // data may be null when nothing is held, and null + offset is undefined.
+    if (rows.empty())
+        return rows;
     const uint8_t *p = data + tableHeaderSize;
     for (IfRow &row : rows) {
         for (std::size_t i = 0; i < ifNameChars; ++i)

@@ -28,21 +28,31 @@ QString hostPath(const QString &windowsPath)
 
 const QString serverProgram = QStringLiteral("tarn.exe");
 
+// Writes a temporary file that replaces the old one only once it is
+// complete, so a crash or a full disk leaves the old file as it was. The
+// flush is checked here: commit() misses a write that fails while flushing
+// and would put an empty file in place of the old one.
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
+        file.commit();
+}
+
 // The previous configuration becomes the backup; without one there is no
-// backup either. The new text goes to a temporary file that replaces the
-// old one only once it is complete, so a failed write leaves the old file.
+// backup either. A backup that cannot be written keeps the one before.
 void writeConfiguration(const QString &shortFolder, const QByteArray &text)
 {
     const QString config = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.cfg"));
     const QString backup = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.bak"));
     if (config.isEmpty() || backup.isEmpty())
         return;
-    QFile::remove(backup);
-    QFile::copy(config, backup);
-
-    QSaveFile file(config);
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size())
-        file.commit();
+    QFile previous(config);
+    if (previous.open(QIODevice::ReadOnly))
+        replaceFile(backup, previous.readAll());
+    else
+        QFile::remove(backup);
+    replaceFile(config, text);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "shell/textcodec.h"
 #include "support/teststore.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -87,6 +88,7 @@ private slots:
     void emptyBoxes();
     void quotesAndCharactersOutsideAscii();
     void headerLine();
+    void customLineFromTheDialog();
 
 private:
     QStringList messages;
@@ -225,6 +227,24 @@ void TestConfigWriter::headerLine()
     QVERIFY(
         pattern.match(configHeaderLine("Tarn Server Launcher v1.8", QDateTime::currentDateTime()))
             .hasMatch());
+}
+
+void TestConfigWriter::customLineFromTheDialog()
+{
+    TestStore store;
+    Window w;
+    w.get<QAbstractButton>("Command13")->click();
+    QWidget *dialog = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("frmCustCFG"))
+            dialog = widget;
+    }
+    QVERIFY(dialog);
+    dialog->findChild<QLineEdit *>("Text1")->setText("set sv_custom 7");
+    dialog->findChild<QPushButton *>("Command3")->click();
+    dialog->findChild<QPushButton *>("Command2")->click();
+    QVERIFY(w.get<QCheckBox>("Check26")->isChecked());
+    QVERIFY(w.configuration().contains("\r\nset sv_gravity 800\r\nset sv_custom 7\r\n"));
 }
 
 QTEST_MAIN(TestConfigWriter)

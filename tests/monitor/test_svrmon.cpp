@@ -58,7 +58,7 @@ public:
 struct Monitor
 {
     explicit Monitor(std::shared_ptr<MonitorSession> session = std::make_shared<MonitorSession>())
-        : window(*new SvrMon(session)),
+        : window(session),
           combo(window.findChild<QComboBox *>("Combo1")),
           reply(window.findChild<QPlainTextEdit *>("Text1")),
           say(window.findChild<QLineEdit *>("Text2")),
@@ -67,9 +67,7 @@ struct Monitor
           exec(window.findChild<QPushButton *>("Command2"))
     {
     }
-    ~Monitor() { delete &window; }
-
-    SvrMon &window;
+    SvrMon window;
     QComboBox *combo;
     QPlainTextEdit *reply;
     QLineEdit *say;

@@ -4,6 +4,7 @@
 #include "ui_tarnstarter.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -12,8 +13,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 #include "platform/localaddress.h"
 #include "platform/winpath.h"
@@ -64,6 +67,9 @@ private slots:
     void startupWithoutRegistration();
     void gameFolderOf254Characters();
     void windowIsFixedSizeAndShowsEverything();
+    void everyOtherWindowOpensOnce();
+    void exitLeavesTheMonitorRunning();
+    void storeThatIsNoDatabaseIsLeftAlone();
 };
 
 void TestMainWindow::creationStateMatchesInventory()
@@ -187,6 +193,91 @@ void TestMainWindow::windowIsFixedSizeAndShowsEverything()
                 qPrintable(widget->objectName()));
         }
     }
+}
+
+namespace {
+int openCount(const char *objectName)
+{
+    int count = 0;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        count += widget->objectName() == QLatin1String(objectName) && widget->isVisible();
+    return count;
+}
+} // namespace
+
+void TestMainWindow::everyOtherWindowOpensOnce()
+{
+    TestStore store;
+    TarnStarter window;
+    window.show();
+    const auto twice = [&](const std::function<void()> &open, const char *name) {
+        open();
+        open();
+        QCOMPARE(openCount(name), 1);
+    };
+    const auto click = [&](const char *button) {
+        return [&window, button] { window.findChild<QAbstractButton *>(button)->click(); };
+    };
+    const auto menu = [&](const char *action) {
+        return [&window, action] { window.findChild<QAction *>(action)->trigger(); };
+    };
+    twice(menu("About"), "frmAbout");
+    twice(menu("Help"), "frmHelp");
+    twice(click("Command8"), "frmCmdlist");
+    twice(click("Command7"), "frmMAPAdd");
+    twice(click("Command13"), "frmCustCFG");
+    twice(click("Command11"), "TcpTable");
+    twice([&] { QTest::mouseClick(window.findChild<QWidget *>("Picture1"), Qt::LeftButton); },
+        "SvrMon");
+
+    // The close box closes the small dialogs but not the monitor, the TCP
+    // window or the custom lines.
+    window.close();
+    for (const char *name : {"frmAbout", "frmHelp", "frmCmdlist", "frmMAPAdd"})
+        QCOMPARE(openCount(name), 0);
+    for (const char *name : {"SvrMon", "TcpTable", "frmCustCFG"}) {
+        QCOMPARE(openCount(name), 1);
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String(name))
+                widget->close();
+        }
+    }
+}
+
+void TestMainWindow::exitLeavesTheMonitorRunning()
+{
+    TestStore store;
+    auto *window = new TarnStarter;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    QTest::mouseClick(window->findChild<QWidget *>("Picture1"), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton *>("Command3"), Qt::LeftButton);
+    QCOMPARE(openCount("TarnStarter"), 0);
+    QCOMPARE(openCount("SvrMon"), 1);
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        widget->close();
+}
+
+void TestMainWindow::storeThatIsNoDatabaseIsLeftAlone()
+{
+    TestStore store;
+    QByteArray noise(64 * 1024, 0);
+    for (char &byte : noise)
+        byte = char(QRandomGenerator::global()->generate());
+    QFile file(store.path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(noise);
+    file.close();
+    {
+        TarnStarter window;
+        window.show();
+        QCOMPARE(window.findChild<QLineEdit *>("Text4")->text(), QStringLiteral("30"));
+        QCOMPARE(window.findChild<QLineEdit *>("Text1")->text(),
+            QStringLiteral("C:\\Program Files\\Marlow\\Tarn Gold"));
+        window.findChild<QPushButton *>("Command3")->click();
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), noise);
 }
 
 QTEST_MAIN(TestMainWindow)

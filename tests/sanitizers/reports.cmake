@@ -1,0 +1,18 @@
+# ACTION=clear empties the folder the sanitizers write into; ACTION=check
+# prints every report found there and fails when there is one.
+if(ACTION STREQUAL "clear")
+    file(REMOVE_RECURSE "${REPORTS}")
+    file(MAKE_DIRECTORY "${REPORTS}")
+elseif(ACTION STREQUAL "check")
+    file(GLOB reports "${REPORTS}/*")
+    list(LENGTH reports count)
+    if(count GREATER 0)
+        foreach(report IN LISTS reports)
+            file(READ "${report}" text)
+            message("${report}:\n${text}")
+        endforeach()
+        message(FATAL_ERROR "${count} sanitizer report(s) in ${REPORTS}")
+    endif()
+else()
+    message(FATAL_ERROR "ACTION must be clear or check")
+endif()
