@@ -86,8 +86,10 @@ public:
     // Follows the store location and reports whether the store can be used.
     bool ready()
     {
-        if (store.use(registryLocation()))
+        if (store.use(registryLocation())) {
             handles.clear();
+            knownKeys.clear();
+        }
         return store.state() == StoreState::ready;
     }
 
@@ -131,12 +133,22 @@ public:
     }
 
     // Walks down from id; rc is SQLITE_DONE when a component is missing.
+    // Keys are never deleted or renamed, so a key once found keeps its row
+    // while the store stays the same file: the walk remembers what it found
+    // and asks the database only for keys it has not met. It runs outside
+    // any write, so a write that is rolled back leaves nothing remembered.
     int walk(std::int64_t *id, const std::vector<std::string> &parts)
     {
         for (const std::string &part : parts) {
+            std::pair<std::int64_t, std::string> step(*id, foldName(part));
+            if (const auto known = knownKeys.find(step); known != knownKeys.end()) {
+                *id = known->second;
+                continue;
+            }
             const int rc = findChild(*id, part, id);
             if (rc != SQLITE_ROW)
                 return rc;
+            knownKeys.emplace(std::move(step), *id);
         }
         return SQLITE_ROW;
     }
@@ -196,6 +208,7 @@ private:
     std::map<Key, std::int64_t> handles;
     // Handles are never reused, so one that was closed stays invalid.
     Key nextHandle = 1;
+    std::map<std::pair<std::int64_t, std::string>, std::int64_t> knownKeys;
 };
 
 Registry &registry()
