@@ -104,3 +104,8 @@ QByteArray mapNameFile(const QStringList &cycle)
         text += quoted(map) + crlf;
     return toWindows1252(text + QStringLiteral("\"\"") + crlf);
 }
+
+QString serverArguments(const QString &port)
+{
+    return QStringLiteral("+set dedicated 1 +set hostport ") + port;
+}

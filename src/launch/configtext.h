@@ -15,6 +15,10 @@ inline const QString defaultRconPassword = QStringLiteral("hushed");
 // "0", "1" or "2": a check box's state as the server reads it.
 QString checkValue(Qt::CheckState state);
 
+// The arguments the server is started with: dedicated mode on the port as
+// typed. The monitor reads the port back out of them, as the server does.
+QString serverArguments(const QString &port);
+
 QString configHeaderLine(const QString &launcherTitle, const QDateTime &when);
 
 QString serverInfoLines(

@@ -1,6 +1,7 @@
 #include "maps/frmmapadd_store.h"
 
 #include "shell/settingsstore.h"
+#include "shell/textcodec.h"
 
 namespace {
 constexpr int highestEntry = 32767;
@@ -13,6 +14,6 @@ bool addCustomMap(const QString &name)
     const int free = int(readNumberedList(customMapsKey, RemovedEntries::Keep).size()) + 1;
     if (free > highestEntry)
         return false;
-    rEGpUT(hkeyLocalMachine, customMapsKey, numberedEntryName(free), name.toUpper());
+    rEGpUT(hkeyLocalMachine, customMapsKey, numberedEntryName(free), upperCp1252(name));
     return true;
 }

@@ -1,5 +1,7 @@
 #include "maps/mapcycle.h"
 
+#include "shell/textcodec.h"
+
 const QString MapCycle::key = launcherKey + QStringLiteral("\\CustomLST");
 
 void MapCycle::load()
@@ -7,7 +9,7 @@ void MapCycle::load()
     m_maps.clear();
     m_lastEntry = 0;
     for (const NumberedEntry &entry : readNumberedList(key, RemovedEntries::Skip)) {
-        m_maps.append(entry.text.toUpper());
+        m_maps.append(upperCp1252(entry.text));
         m_lastEntry = entry.number;
     }
 }

@@ -45,3 +45,9 @@ QString replyDisplayText(QByteArrayView datagram)
         return QStringLiteral("Waiting...");
     return shown;
 }
+
+QString editBoxText(QString text)
+{
+    // CR LF becomes the LF that breaks the line; every other CR goes.
+    return text.remove(u'\r');
+}

@@ -11,3 +11,8 @@
 // 0xFF byte and with each line feed turned into CR LF; "Waiting..." when
 // nothing is left. Every length a datagram can have is shown whole.
 QString replyDisplayText(QByteArrayView datagram);
+
+// The text as the console's Windows edit box shows it, for a box that breaks
+// lines at LF: the edit box breaks a line only at CR LF and shows no other
+// CR, so "CR CR LF" is one line break and a lone CR is nothing.
+QString editBoxText(QString text);

@@ -1,6 +1,11 @@
 #include "monitor/rconrequest.h"
 
+#include "launch/configtext.h"
 #include "platform/codepage.h"
+#include "platform/portnumber.h"
+#include "platform/process.h"
+
+#include <algorithm>
 
 QString monitorPassword(const QString &storedPassword)
 {
@@ -11,18 +16,12 @@ QString monitorPassword(const QString &storedPassword)
 
 quint16 monitorServerPort(const QString &storedPort)
 {
-    if (storedPort.isEmpty() || storedPort.size() > 5)
+    const std::vector<std::string> arguments
+        = platform::splitCommandLine(serverArguments(storedPort).toStdString());
+    const auto name = std::find(arguments.begin(), arguments.end(), "hostport");
+    if (name == arguments.end() || std::next(name) == arguments.end())
         return defaultServerPort;
-    int value = 0;
-    for (const QChar c : storedPort) {
-        // QChar::isDigit would let other scripts' digits through.
-        if (c < u'0' || c > u'9')
-            return defaultServerPort;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value < 1 || value > 65535)
-        return defaultServerPort;
-    return quint16(value);
+    return platform::parsePortNumber(*std::next(name)).value_or(defaultServerPort);
 }
 
 std::optional<QString> pollCommandPart(const QString &comboText)

@@ -21,9 +21,11 @@ constexpr quint16 defaultServerPort = 28910;
 // same, or the server would refuse every request.
 QString monitorPassword(const QString &storedPassword);
 
-// The server's port from the stored "Server_Port": a whole number from 1 to
-// 65535 written in digits only, as the server itself reads its host port;
-// anything else means the default.
+// The port the server was given for the stored "Server_Port". The launch
+// appends the text as typed to the server's command line, which is split the
+// Windows way, so blanks around the port and double quotes do not reach the
+// server; the argument after "hostport" is read as the server reads its host
+// port. No such argument, or one that is not a port, means the default.
 quint16 monitorServerPort(const QString &storedPort);
 
 // The command part a poll sends for the text the combo box shows, or nothing

@@ -26,6 +26,9 @@ SvrMon::SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent)
 {
     initMonitorResources();
     ui->setupUi(this);
+    // The poll choices are matched exactly, so the combo box must keep what
+    // is typed: no completion, which would change case and fill in words.
+    ui->Combo1->setCompleter(nullptr);
     // Closing unloads the window: the timer stops and the port is free again.
     setAttribute(Qt::WA_DeleteOnClose);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -150,5 +153,5 @@ void SvrMon::readDatagrams()
 
 void SvrMon::Winsock1_DataArrival(const QByteArray &datagram)
 {
-    ui->Text1->setPlainText(replyDisplayText(datagram));
+    ui->Text1->setPlainText(editBoxText(replyDisplayText(datagram)));
 }

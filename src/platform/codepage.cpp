@@ -170,4 +170,32 @@ std::string cp1252ToUtf8(std::string_view bytes)
     return out;
 }
 
+char32_t upperCp1252(char32_t c)
+{
+    // ÷ sits among the small letters of Latin-1 and has no capital; ÿ has
+    // its capital Ÿ among the letters the code page adds.
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return c - 0x20;
+    switch (c) {
+    case 0x0161: // š
+    case 0x0153: // œ
+    case 0x017E: // ž
+        return c - 1;
+    case 0xFF:
+        return 0x0178;
+    default:
+        return c;
+    }
+}
+
+std::u16string upperCp1252(std::u16string_view text)
+{
+    std::u16string out(text);
+    // Surrogates belong to no character of the code page and stay as they
+    // are, so the text is mapped unit by unit.
+    for (char16_t &unit : out)
+        unit = static_cast<char16_t>(upperCp1252(unit));
+    return out;
+}
+
 } // namespace platform

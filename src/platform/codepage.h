@@ -13,4 +13,11 @@ std::u16string cp1252ToUtf16(std::string_view bytes);
 std::string utf8ToCp1252(std::string_view text);
 std::string cp1252ToUtf8(std::string_view bytes);
 
+// Upper case as the code page has it: a character changes only to a capital
+// the code page also holds, so the text keeps its length and nothing turns
+// into '?' on the way out (ß and µ stay as they are). Characters outside the
+// code page stay unchanged.
+char32_t upperCp1252(char32_t c);
+std::u16string upperCp1252(std::u16string_view text);
+
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/winpath.h"
 
+#include "platform/codepage.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
@@ -45,26 +47,9 @@ std::vector<std::string> components(std::string_view path)
     return parts;
 }
 
-// Letters of Latin-1 and the extra Windows-1252 letters fold to lower case;
-// other characters compare as they are. Host names are UTF-8.
-char32_t foldCase(char32_t c)
-{
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return c + 0x20;
-    switch (c) {
-    case 0x0160:
-    case 0x0152:
-    case 0x017D:
-        return c + 1;
-    case 0x0178:
-        return 0xFF;
-    default:
-        return c;
-    }
-}
-
-// Decodes UTF-8 loosely: a byte that does not start a valid sequence stands
-// for itself, which is enough to compare names.
+// Names compare in the code page's upper case, the case the program gives
+// the folders it stores. UTF-8 is decoded loosely: a byte that does not start
+// a valid sequence stands for itself, which is enough to compare names.
 std::u32string foldedName(std::string_view name)
 {
     std::u32string out;
@@ -88,7 +73,7 @@ std::u32string foldedName(std::string_view name)
         } else {
             length = 1;
         }
-        out += foldCase(c);
+        out += upperCp1252(c);
         i += length;
     }
     return out;
@@ -208,6 +193,13 @@ std::string hostPath(const std::string &windowsPath)
     if (!resolve(windowsPath, &resolved))
         return {};
     return resolved.path.empty() ? std::string(".") : resolved.path;
+}
+
+bool isFullPath(const std::string &windowsPath)
+{
+    if (hasDrive(windowsPath))
+        return windowsPath.size() > 2 && isSeparator(windowsPath[2]);
+    return !windowsPath.empty() && isSeparator(windowsPath[0]);
 }
 
 std::string shortPath(const std::string &windowsPath)

@@ -14,6 +14,11 @@ namespace platform {
 // path names an unmapped drive.
 std::string hostPath(const std::string &windowsPath);
 
+// Whether a path names its place whole, without the current folder or the
+// current drive: "C:\GAMES", "/srv/tarn" and "\srv\tarn" do, "GAMES\TARN",
+// "C:GAMES" and "" do not.
+bool isFullPath(const std::string &windowsPath);
+
 // The short (drive) form of an existing path: /srv/tarn -> Z:\srv\tarn.
 // "" when the path does not exist.
 std::string shortPath(const std::string &windowsPath);

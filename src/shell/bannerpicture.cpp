@@ -1,16 +1,39 @@
 #include "shell/bannerpicture.h"
 
-#include <QMouseEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
-BannerPicture::BannerPicture(QWidget *parent) : QLabel(parent)
+BannerPicture::BannerPicture(QWidget *parent)
+    : QAbstractButton(parent), banner(QStringLiteral(":/shell/banner.png"))
 {
-    setPixmap(QPixmap(QStringLiteral(":/shell/banner.png")));
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
-void BannerPicture::mouseReleaseEvent(QMouseEvent *event)
+QSize BannerPicture::sizeHint() const
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
+    return banner.size();
+}
+
+void BannerPicture::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    painter.drawPixmap(QPoint(0, 0), banner);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+// Space is the button's own key; Enter opens the monitor as well.
+void BannerPicture::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -1,18 +1,24 @@
 #pragma once
 
-#include <QLabel>
+#include <QAbstractButton>
+#include <QPixmap>
 
-// The banner across the top of the main window; a click on it opens the
-// Server Monitor.
-class BannerPicture : public QLabel
+// The banner across the top of the main window. It opens the Server Monitor
+// like a button: a click, Enter or Space when it has the focus, or a screen
+// reader's press action. It looks like a picture, with a focus frame only
+// while it has the focus.
+class BannerPicture : public QAbstractButton
 {
     Q_OBJECT
 public:
     explicit BannerPicture(QWidget *parent = nullptr);
 
-signals:
-    void clicked();
+    QSize sizeHint() const override;
 
 protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QPixmap banner;
 };

@@ -70,14 +70,12 @@ QString numberedEntryName(int number)
 }
 
 QList<NumberedEntry> readNumberedList(
-    const QString &keyPath, RemovedEntries removed, const std::function<void()> &betweenReads)
+    const QString &keyPath, RemovedEntries removed, const std::function<bool()> &betweenReads)
 {
     QList<NumberedEntry> entries;
     for (int number = 1; number <= 32767; ++number) {
         const QString text = RegGet(hkeyLocalMachine, keyPath, numberedEntryName(number));
-        if (betweenReads)
-            betweenReads();
-        if (text.isEmpty())
+        if (text.isEmpty() || (betweenReads && !betweenReads()))
             break;
         if (removed == RemovedEntries::Skip && text == QLatin1String("x"))
             continue;

@@ -30,6 +30,7 @@ enum class RemovedEntries { Skip, Keep };
 // Reads entry 1 upward until the first entry that reads as "". Entries
 // marked "x" are removed ones; lists that can hold them skip them. Entry
 // numbers are 16-bit, so at most 32767 entries are read. betweenReads, when
-// given, runs after every read (a long list must not freeze the window).
+// given, runs after every read (a long list must not freeze the window);
+// reading stops when it returns false.
 QList<NumberedEntry> readNumberedList(
-    const QString &keyPath, RemovedEntries removed, const std::function<void()> &betweenReads = {});
+    const QString &keyPath, RemovedEntries removed, const std::function<bool()> &betweenReads = {});

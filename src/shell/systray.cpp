@@ -23,6 +23,7 @@ void SysTray::add()
 void SysTray::remove()
 {
     icon->hide();
+    keepRunning.reset();
 }
 
 bool SysTray::isShown() const
@@ -30,12 +31,16 @@ bool SysTray::isShown() const
     return icon->isVisible();
 }
 
-void SysTray::hideWindow(QWidget *window)
+void SysTray::hideWindow()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        window->hide();
-    else if (!window->isMinimized())
-        window->showMinimized();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (!window->isMinimized())
+            window->showMinimized();
+        return;
+    }
+    if (!keepRunning)
+        keepRunning = std::make_unique<QEventLoopLocker>();
+    window->hide();
 }
 
 void SysTray::restore()
@@ -43,4 +48,7 @@ void SysTray::restore()
     window->showNormal();
     window->raise();
     window->activateWindow();
+    // Only once the window shows again, or the program would see no open
+    // window and end.
+    keepRunning.reset();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QEventLoopLocker>
 #include <QObject>
+#include <memory>
 
 class QSystemTrayIcon;
 class QWidget;
@@ -18,13 +20,16 @@ public:
     void remove();
     bool isShown() const;
 
-    // Where no notification area exists a hidden window could never come
-    // back, so it is minimized instead.
-    static void hideWindow(QWidget *window);
+    // Hides the window to the icon. A window hidden there is still open:
+    // closing the last other window must not end the program. Where no
+    // notification area exists a hidden window could never come back, so
+    // it is minimized instead.
+    void hideWindow();
 
 private:
     void restore();
 
     QWidget *window;
     QSystemTrayIcon *icon;
+    std::unique_ptr<QEventLoopLocker> keepRunning;
 };

@@ -11,8 +11,10 @@
 #include "platform/localaddress.h"
 #include "shell/settingsstore.h"
 #include "shell/singlewindow.h"
+#include "shell/textcodec.h"
 #include "ui_tarnstarter.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 
 namespace {
@@ -41,7 +43,13 @@ TarnStarter::TarnStarter(QWidget *parent)
     connect(ui->About, &QAction::triggered, this, [this] { About_Click(0); });
     connect(ui->Help, &QAction::triggered, this, &TarnStarter::Help_Click);
     connect(ui->Picture1, &BannerPicture::clicked, this, &TarnStarter::Picture1_Click);
-    connect(ui->Option1, &QButtonGroup::idClicked, this, &TarnStarter::Option1_Click);
+    // The rules follow the selection however it changes (mouse, keys, a
+    // screen reader's toggle), and only when it changes: clicking the
+    // selected type again keeps the operator's ticks.
+    connect(ui->Option1, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+        if (checked)
+            Option1_Click(index);
+    });
     connect(ui->Command1, &QPushButton::clicked, this, &TarnStarter::Command1_Click);
     connect(ui->Command7, &QPushButton::clicked, this, &TarnStarter::Command7_Click);
     connect(ui->Command8, &QPushButton::clicked, this, &TarnStarter::Command8_Click);
@@ -53,6 +61,14 @@ TarnStarter::TarnStarter(QWidget *parent)
     connect(ui->Command6, &QPushButton::clicked, this, &TarnStarter::Command6_Click);
     connect(ui->List1, &QListWidget::itemDoubleClicked, this, &TarnStarter::List1_DblClick);
     connectSelfSavingBoxes();
+    // A stored grayed tick shows grayed, but the operator's clicks move a
+    // box between checked and unchecked only.
+    for (QCheckBox *box : findChildren<QCheckBox *>()) {
+        connect(box, &QCheckBox::stateChanged, box, [box](int state) {
+            if (state != Qt::PartiallyChecked)
+                box->setTristate(false);
+        });
+    }
 
     Form_Load();
 
@@ -71,7 +87,7 @@ TarnStarter::~TarnStarter()
 void TarnStarter::Form_Load()
 {
     const QString gameFolder
-        = RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path")).toUpper();
+        = upperCp1252(RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path")));
     rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("Path"), gameFolder);
     ui->Text1->setText(gameFolder);
 
@@ -125,6 +141,11 @@ void TarnStarter::Command13_Click()
 // open after the main window has gone.
 void TarnStarter::Command3_Click()
 {
+    // The window must outlive a running launch; it closes once that ends.
+    if (launching) {
+        pendingClose = PendingClose::Exit;
+        return;
+    }
     SaveSettings();
     sysTray->remove();
     closeIfOpen(mapAdd);
@@ -136,6 +157,12 @@ void TarnStarter::Command3_Click()
 
 void TarnStarter::closeEvent(QCloseEvent *event)
 {
+    if (launching) {
+        if (pendingClose == PendingClose::None)
+            pendingClose = PendingClose::CloseBox;
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -160,5 +187,5 @@ void TarnStarter::changeEvent(QEvent *event)
 void TarnStarter::Form_Resize()
 {
     if (isMinimized())
-        SysTray::hideWindow(this);
+        sysTray->hideWindow();
 }

@@ -78,7 +78,11 @@ private slots:
     void List1_DblClick();
 
 private:
+    // What "Exit" or the close box asked for while a launch was running.
+    enum class PendingClose { None, Exit, CloseBox };
+
     void Form_Load();
+    void launch();
     void Form_Unload();
     void Form_Resize();
     QCheckBox *dmFlagBox(int number) const;
@@ -89,7 +93,9 @@ private:
     MapCycle mapCycle;
     SysTray *sysTray;
     bool launching = false;
+    PendingClose pendingClose = PendingClose::None;
     QString gameFolderShort;
+    QStringList launchFailures;
 
     // The windows this one opens, each at most once. The monitor's session
     // outlives any one monitor window.

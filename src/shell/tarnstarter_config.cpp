@@ -5,6 +5,7 @@
 #include "shell/messagebox.h"
 #include "shell/settingsstore.h"
 #include "shell/tarnstarter.h"
+#include "shell/textcodec.h"
 #include "ui_tarnstarter.h"
 
 #include <QCoreApplication>
@@ -48,9 +49,11 @@ void TarnStarter::BuildOptionLines()
     OptionSwitches options;
     options.gravity = ui->Text14->text();
     if (ui->Check26->checkState() == Qt::Checked) {
-        for (const NumberedEntry &entry :
-            readNumberedList(launcherKey + QStringLiteral("\\CustomCMDS"), RemovedEntries::Skip,
-                [] { QCoreApplication::processEvents(); }))
+        for (const NumberedEntry &entry : readNumberedList(
+                 launcherKey + QStringLiteral("\\CustomCMDS"), RemovedEntries::Skip, [this] {
+                     QCoreApplication::processEvents();
+                     return pendingClose == PendingClose::None;
+                 }))
             options.customCommands.append(entry.text);
     }
     options.developer = ui->Check27->checkState() == Qt::Checked;
@@ -98,7 +101,7 @@ void TarnStarter::WriteMapListFiles()
         && writeFile(nameFile, mapNameFile(cycle)) && writeFile(listFile, mapCycleFile(cycle));
     if (!written) {
         showMessageBox(this, QMessageBox::Critical, QStringLiteral("Error Writing to Maplist"),
-            QStringLiteral("Error writing to ") + gameFolder.toUpper()
+            QStringLiteral("Error writing to ") + upperCp1252(gameFolder)
                 + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst") + crlf
                 + QStringLiteral("Try creating directory manually."));
     }

@@ -3,6 +3,7 @@
 #include "maps/mapsources.h"
 #include "shell/settingsstore.h"
 #include "shell/tarnstarter.h"
+#include "shell/textcodec.h"
 #include "ui_tarnstarter.h"
 
 namespace {
@@ -32,7 +33,7 @@ QStringList upper(const QStringList &names)
     QStringList result;
     result.reserve(names.size());
     for (const QString &name : names)
-        result.append(name.toUpper());
+        result.append(upperCp1252(name));
     return result;
 }
 
@@ -56,7 +57,7 @@ void TarnStarter::BuildList()
 
     // Custom map names are never removed, so no entry of theirs is skipped.
     for (const NumberedEntry &entry : readNumberedList(customMapsKey, RemovedEntries::Keep))
-        ui->List1->addItem(new MapItem(entry.text.toUpper()));
+        ui->List1->addItem(new MapItem(upperCp1252(entry.text)));
 
     ListFiles(gameFolder + QStringLiteral("\\USER\\MAPS\\DM\\*.BSP"), true);
     ListFiles(gameFolder + QStringLiteral("\\USER\\MAPS\\*.BSP"), false);

@@ -91,10 +91,13 @@ void TarnStarter::LoadSettings()
     ui->Check30->setCheckState(checkStateFromStored(get(QStringLiteral("LogStats"))));
     ui->Check25->setCheckState(checkStateFromStored(reduceLag));
 
-    // Selecting the game type applies its options just as a click would.
+    // Selecting the game type applies its options just as a click would,
+    // also when it is the type already selected.
     const int gameTypeIndex = gameTypeIndexFromStored(gameType);
-    ui->Option1->button(gameTypeIndex)->setChecked(true);
-    Option1_Click(gameTypeIndex);
+    if (ui->Option1->checkedId() == gameTypeIndex)
+        Option1_Click(gameTypeIndex);
+    else
+        ui->Option1->button(gameTypeIndex)->setChecked(true);
 
     ui->Text4->setText(fragLimit);
     ui->Text6->setText(timeLimit);

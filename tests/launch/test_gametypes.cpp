@@ -1,6 +1,7 @@
 #include "shell/tarnstarter.h"
 #include "support/teststore.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,15 +84,19 @@ private slots:
     void gameTypeLines_data();
     void gameTypeLines();
     void numbersOutsideTheTableChangeNothing();
+    void rulesFollowEverySelectionAndOnlyAChange();
 };
 
 void TestGameTypes::tableHoldsFromEveryStartingState_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("target");
+    // Selecting the type already selected is no change (tested on its own).
     for (int start : {-1, 6, 4}) {
-        for (int target = 0; target < 7; ++target)
-            QTest::addRow("from %d to %d", start, target) << start << target;
+        for (int target = 0; target < 7; ++target) {
+            if (target != start)
+                QTest::addRow("from %d to %d", start, target) << start << target;
+        }
     }
 }
 
@@ -204,6 +209,30 @@ void TestGameTypes::numbersOutsideTheTableChangeNothing()
     w.window->ApplyGameTypeOptions(0);
     w.window->ApplyGameTypeOptions(8);
     QVERIFY(w.flags() == before);
+}
+
+void TestGameTypes::rulesFollowEverySelectionAndOnlyAChange()
+{
+    TestStore store;
+    Window w;
+    // A screen reader selects through the button's toggle action.
+    auto *realistic = w.window->findChild<QRadioButton *>(QStringLiteral("Option1_4"));
+    QAccessible::queryAccessibleInterface(realistic)->actionInterface()->doAction(
+        QAccessibleActionInterface::toggleAction());
+    QVERIFY(realistic->isChecked());
+    QCOMPARE(w.flags()[4], (Box {false, Qt::Checked}));
+
+    // Keys move the selection just as well.
+    auto *control = w.window->findChild<QRadioButton *>(QStringLiteral("Option1_5"));
+    control->setFocus();
+    QTest::keyClick(control, Qt::Key_Space);
+    QVERIFY(control->isChecked());
+    QCOMPARE(w.flags()[7], (Box {false, Qt::Checked}));
+
+    // Clicking the selected type again keeps the operator's ticks.
+    w.flag(1)->setChecked(true);
+    w.select(5);
+    QCOMPARE(w.flags()[0], (Box {true, Qt::Checked}));
 }
 
 QTEST_MAIN(TestGameTypes)

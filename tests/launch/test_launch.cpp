@@ -7,6 +7,7 @@
 #include "support/teststore.h"
 
 #include "shell/messagebox.h"
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -65,6 +67,7 @@ class Launcher
 public:
     Launcher(const QString &gameFolder, quint16 port) : window(std::make_unique<TarnStarter>())
     {
+        window->show();
         text("Text1")->setText(gameFolder);
         text("Text5")->setText(port ? QString::number(port) : QString());
         this->port = port;
@@ -99,17 +102,32 @@ class TestLaunch : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY2(QFile::exists(tarnded()), qPrintable(tarnded())); }
+    // Every message box is answered and kept, so a test can read it.
+    void init()
+    {
+        messages.clear();
+        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &, const QString &text) {
+            messages << text;
+            return int(QMessageBox::Ok);
+        });
+    }
+    void cleanup() { setMessageBoxAnswerer({}); }
     void firstAndSecondLaunch();
     void serverStartsInTheGameFolderWithItsArguments();
     void emptyPort();
     void commandReferenceWhenAsked();
-    void missingGameFolder();
+    void unusableGameFolder();
     void readOnlyUserFolder();
     void programNameInAnotherCase();
     void folderWithoutTheProgram();
     void secondGoDuringALaunchIsIgnored();
     void endToEndWithTheMonitor();
     void bannerOpensOneMonitorThatKeepsItsPassword();
+    void bannerOpensTheMonitorWithoutAMouse();
+    void exitOrCloseAtAnyMomentOfGo();
+
+private:
+    QStringList messages;
 };
 
 void TestLaunch::firstAndSecondLaunch()
@@ -182,19 +200,39 @@ void TestLaunch::commandReferenceWhenAsked()
     QVERIFY(openWindow("frmCmdlist"));
 }
 
-void TestLaunch::missingGameFolder()
+void TestLaunch::unusableGameFolder()
 {
     TestStore store;
-    QTemporaryDir root;
-    int messages = 0;
-    setMessageBoxAnswerer([&](auto, auto, auto) { return ++messages; });
-    Launcher launcher(root.filePath("nothing/here"), 0);
+    GameFolder previous;
+    Launcher launcher(previous.path(), freeUdpPort());
     launcher.go();
-    setMessageBoxAnswerer({});
-    QCOMPARE(messages, 0);
+    const QByteArray written = readFile(previous.path("USER/Dedicated.cfg"));
+    QVERIFY(!written.isEmpty());
+    QVERIFY(messages.isEmpty());
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget != launcher.window.get())
+            widget->close();
+    }
+
+    launcher.window->showNormal();
+    // After a launch the previous game folder is the current one: an empty
+    // or relative folder must not lead back to it, nor a missing one.
+    QTemporaryDir root;
+    for (const QString &folder : {QString(), QStringLiteral("USER\\.."), QStringLiteral("C:tarn"),
+             root.filePath("nothing/here")}) {
+        messages.clear();
+        launcher.text("Text1")->setText(folder);
+        launcher.go();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(folder.isEmpty() ? "No game folder" : folder),
+            qPrintable(messages.first()));
+        QCOMPARE(readFile(previous.path("USER/Dedicated.cfg")), written);
+        QVERIFY(!openWindow("SvrMon"));
+        QVERIFY(launcher.window->isVisible() && !launcher.window->isMinimized());
+    }
     QVERIFY(QDir(root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-    QVERIFY(!launcher.window->isVisible() || launcher.window->isMinimized());
-    QVERIFY(openWindow("SvrMon"));
+    // The settings are saved all the same.
+    QCOMPARE(RegGet(hkeyLocalMachine, launcherKey, "Game_Loc"), root.filePath("nothing/here"));
 }
 
 void TestLaunch::readOnlyUserFolder()
@@ -222,6 +260,11 @@ void TestLaunch::readOnlyUserFolder()
             game.path("USER"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(readFile(game.path("USER/Dedicated.cfg")),
         QByteArray("// the previous configuration\r\nset rcon_password hushed"));
+    // The operator is told which file could not be written; the server
+    // starts with the configuration it has.
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(
+        messages.first().contains(game.path() + "\\USER\\Dedicated"), qPrintable(messages.first()));
     QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
 }
 
@@ -246,8 +289,14 @@ void TestLaunch::folderWithoutTheProgram()
     about = openWindow("frmAbout");
     QVERIFY(about);
     launcher.go();
-    // Nothing started, so the dialogs stay as they were.
+    // Nothing started: the operator is told why, the window stays in view
+    // and the dialogs stay as they were.
     QVERIFY(QFile::exists(game.filePath("USER/Dedicated.cfg")));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(
+        messages.first().contains("could not be started") && messages.first().contains("tarn.exe"),
+        qPrintable(messages.first()));
+    QVERIFY(launcher.window->isVisible() && !launcher.window->isMinimized());
     QVERIFY(about && about->isVisible());
 }
 
@@ -335,6 +384,98 @@ void TestLaunch::bannerOpensOneMonitorThatKeepsItsPassword()
     QCOMPARE(openWindow("SvrMon"), first);
     QVERIFY(polled().contains("rcon first "));
     first->close();
+}
+
+void TestLaunch::bannerOpensTheMonitorWithoutAMouse()
+{
+    TestStore store;
+    TarnStarter window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto *banner = window.findChild<QWidget *>("Picture1");
+    banner->setFocus(Qt::TabFocusReason);
+    QVERIFY(banner->hasFocus());
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        QTest::keyClick(banner, key);
+        QWidget *monitor = openWindow("SvrMon");
+        QVERIFY(monitor);
+        monitor->close();
+    }
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(banner);
+    QVERIFY(accessible->text(QAccessible::Name).contains("Server Monitor"));
+    QAccessibleActionInterface *actions = accessible->actionInterface();
+    QVERIFY(actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY(openWindow("SvrMon"));
+    openWindow("SvrMon")->close();
+}
+
+// "Exit" or the close box pressed at any moment while "Go" reads a long
+// custom-command list: nothing crashes, and once the window has gone no
+// configuration is written and no server started.
+void TestLaunch::exitOrCloseAtAnyMomentOfGo()
+{
+    TestStore store;
+    QTemporaryDir game;
+    QDir(game.path()).mkpath("USER/MAPLISTS");
+    const QString started = game.filePath("started");
+    QFile program(game.filePath("tarn.exe"));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write("#!/bin/sh\necho started >> \"" + started.toUtf8() + "\"\n");
+    program.close();
+    program.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const int commands = 300;
+    for (int number = 1; number <= commands; ++number)
+        rEGpUT(hkeyLocalMachine, launcherKey + "\\CustomCMDS", numberedEntryName(number),
+            "set line" + QString::number(number) + " 1");
+    rEGpUT(hkeyLocalMachine, launcherKey, "UseOther", "1");
+
+    // bench/go_exit runs the long form.
+    const int runs = qEnvironmentVariableIsSet("TARN_GO_EXIT_RUNS")
+        ? qEnvironmentVariableIntValue("TARN_GO_EXIT_RUNS")
+        : 60;
+    const QString config = game.filePath("USER/Dedicated.cfg");
+    for (int run = 0; run < runs; ++run) {
+        QFile::remove(config);
+        QFile::remove(started);
+        QPointer<TarnStarter> window = new TarnStarter;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->findChild<QLineEdit *>("Text1")->setText(game.path());
+
+        // A zero timer fires once for every pass of the event loop, and the
+        // launch lets one pass through after each custom command it reads.
+        const int moment = QRandomGenerator::global()->bounded(commands + commands / 3);
+        const bool byExit = run % 2 == 0;
+        bool inGo = true;
+        bool closedDuringGo = false;
+        int passes = 0;
+        QTimer ticker;
+        ticker.setInterval(0);
+        connect(&ticker, &QTimer::timeout, [&] {
+            if (passes++ < moment || !window)
+                return;
+            ticker.stop();
+            closedDuringGo = inGo;
+            if (byExit)
+                window->findChild<QPushButton *>("Command3")->click();
+            else
+                window->close();
+        });
+        ticker.start();
+        window->findChild<QPushButton *>("Command1")->click();
+        inGo = false;
+        QTRY_VERIFY(!window);
+        if (closedDuringGo) {
+            QVERIFY2(!QFile::exists(config), qPrintable(QString::number(moment)));
+            QTest::qWait(20);
+            QVERIFY(!QFile::exists(started));
+        } else {
+            QVERIFY(QFile::exists(config));
+            QTRY_VERIFY(QFile::exists(started));
+        }
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            widget->close();
+    }
 }
 
 QTEST_MAIN(TestLaunch)

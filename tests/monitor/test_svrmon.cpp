@@ -159,7 +159,13 @@ void TestSvrMon::pollsFollowTheComboBox()
         m.combo->setCurrentIndex(1);
         m.window.Timer1_Timer();
         QCOMPARE(server.next().data(), request("secret serverinfo "));
-        m.combo->setEditText("Server info");
+        // What is typed stays as typed, Enter adds no item, and a choice in
+        // other case is none of the choices.
+        m.combo->clearEditText();
+        QTest::keyClicks(m.combo->lineEdit(), "server info");
+        QTest::keyClick(m.combo->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m.combo->currentText(), QString("server info"));
+        QCOMPARE(m.combo->count(), 3);
         m.window.Timer1_Timer();
         QCOMPARE(server.next().data(), request("secret serverinfo "));
     }
@@ -253,6 +259,10 @@ void TestSvrMon::repliesOnlyFromTheServer()
     server.reply(poll, "");
     QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, 10000);
     QCOMPARE(shown, QStringList({"map: DM/QEVCON1\n", "Waiting..."}));
+
+    // Lines break as in the console's edit box: at CR LF only, lone CRs unseen.
+    m.window.Winsock1_DataArrival("\xFF\xFF\xFF\xFFprint\na\r\nb\rc\n");
+    QCOMPARE(m.reply->toPlainText(), QString("a\nbc\n"));
 }
 
 void TestSvrMon::takenPortIsReportedAndAvoided()

@@ -19,19 +19,22 @@ class TestSvrMonRcon : public QObject
     Q_OBJECT
 
 private slots:
-    void serverPortFallsBackToTheDefault();
+    void serverPortIsTheOneTheServerGets();
     void replyText_data();
     void replyText();
     void longestReplyIsShownWhole();
     void randomRepliesKeepTheRules();
 };
 
-void TestSvrMonRcon::serverPortFallsBackToTheDefault()
+// The port the server gets from the launch's command line, which is split on
+// blanks and quotes before the server reads a number from it.
+void TestSvrMonRcon::serverPortIsTheOneTheServerGets()
 {
-    const QList<std::pair<QString, int>> cases
-        = {{"27960", 27960}, {"1", 1}, {"65535", 65535}, {"00080", 80}, {"", 28910}, {"0", 28910},
-            {"65536", 28910}, {"4294967297", 28910}, {" 27960", 28910}, {"+27960", 28910},
-            {"-1", 28910}, {"27960x", 28910}, {QString::fromUtf8("٢٧٩"), 28910}};
+    const QList<std::pair<QString, int>> cases = {{"27960", 27960}, {"27960 ", 27960},
+        {" \t27960", 27960}, {"\"27960\"", 27960}, {"27960 +set maxclients 8", 27960}, {"1", 1},
+        {"65535", 65535}, {"00080", 80}, {"", 28910}, {"  ", 28910}, {"\"\"", 28910}, {"0", 28910},
+        {"65536", 28910}, {"4294967297", 28910}, {"+27960", 28910}, {"-1", 28910},
+        {"27960x", 28910}, {QString::fromUtf8("٢٧٩"), 28910}};
     for (const auto &[stored, port] : cases)
         QVERIFY2(monitorServerPort(stored) == port, qPrintable(stored));
 }

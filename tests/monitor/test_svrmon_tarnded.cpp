@@ -2,6 +2,7 @@
 // loopback port, found through the store the way the launch leaves it.
 
 #include "monitor/svrmon.h"
+#include "platform/process.h"
 #include "shell/settingsstore.h"
 #include "support/teststore.h"
 
@@ -36,21 +37,27 @@ void writeConfig(const QString &folder, const QByteArray &hostname)
         + "\"\r\nset rcon_password tarnpw\r\nmap DM/QEVCON1\r\n");
 }
 
-// tarnded in its own game folder, listening before the test goes on.
+// tarnded in its own game folder, listening before the test goes on. It is
+// given the launch's command line for the port box text `portText`, in which
+// "%1" stands for a free port.
 class Server
 {
 public:
-    Server()
+    explicit Server(const QString &portText = "%1")
     {
         writeConfig(folder(), "Monitor Test");
         port = freePort();
+        const QString stored = portText.arg(port);
+        QStringList arguments;
+        for (const std::string &argument :
+            platform::splitCommandLine("+set dedicated 1 +set hostport " + stored.toStdString()))
+            arguments << QString::fromStdString(argument);
         process.setWorkingDirectory(folder());
-        process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded",
-            {"+set", "dedicated", "1", "+set", "hostport", QString::number(port)});
+        process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded", arguments);
         process.waitForStarted();
         while (!output.contains("Listening on") && process.waitForReadyRead(patience))
             output += process.readAllStandardOutput();
-        rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(port));
+        rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", stored);
     }
 
     ~Server()
@@ -95,9 +102,12 @@ void TestSvrMonTarnded::remoteConsoleSession()
 {
     TestStore store;
     rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "tarnpw");
-    Server server;
-    QVERIFY(server.printed("Listening on"));
+    // The blank after the port never reaches the server, which listens on the
+    // port alone; the monitor must find it there.
+    Server server("%1 ");
+    QVERIFY(server.printed("Listening on 127.0.0.1:" + QByteArray::number(server.port) + "\n"));
     SvrMon window(std::make_shared<MonitorSession>());
+    QCOMPARE(window.serverPort(), server.port);
 
     window.Timer1_Timer();
     QTRY_VERIFY_WITH_TIMEOUT(shown(window).startsWith("map: DM/QEVCON1\n"), patience);

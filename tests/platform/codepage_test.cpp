@@ -47,6 +47,22 @@ private slots:
         QCOMPARE(cp1252ToUtf16("\x81\x8D\x8F\x90\x9D"),
             std::u16string(u"\u0081\u008D\u008F\u0090\u009D"));
     }
+
+    void upperCaseStaysInTheCodePage()
+    {
+        QCOMPARE(upperCp1252(u"az \u00E0\u00E9\u00FE \u0161\u0153\u017E\u00FF"),
+            std::u16string(u"AZ \u00C0\u00C9\u00DE \u0160\u0152\u017D\u0178"));
+        // No capital in the code page: sharp s, micro sign, the division sign
+        // among the small letters; capitals, digits and signs stay too.
+        QCOMPARE(upperCp1252(u"stra\u00DFe \u00B5 \u00F7 \u00C9\u00D7Z9\u20AC"),
+            std::u16string(u"STRA\u00DFE \u00B5 \u00F7 \u00C9\u00D7Z9\u20AC"));
+        // Characters outside the code page, even those whose capital is in
+        // it (dotless i, the ff ligature), an emoji and a lone surrogate stay
+        // as they are, unit for unit.
+        const std::u16string outside
+            = u"\u0436\u03B1\u0131\uFB00\U0001F600" + std::u16string(1, char16_t(0xD800));
+        QCOMPARE(upperCp1252(outside), outside);
+    }
 };
 
 QTEST_APPLESS_MAIN(CodepageTest)

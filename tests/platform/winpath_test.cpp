@@ -39,6 +39,7 @@ private slots:
     {
         touch(root() + "/games/tarn/user/dedicated.cfg");
         touch(root() + "/games/tarn/user/MAPS/dm/Qevcon1.bsp");
+        touch(root() + QStringLiteral(u"/games/\u00E9t\u00E9/\u0153uvre.cfg"));
         touch(root() + "/prefix/drive_c/Program Files/Tarn/tarn.exe");
         QVERIFY(QDir().mkpath(root() + "/prefix/dosdevices"));
         QVERIFY(QFile::link(root() + "/prefix/drive_c", root() + "/prefix/dosdevices/c:"));
@@ -55,6 +56,9 @@ private slots:
         QCOMPARE(hostPath(str(root() + "/GAMES/Tarn/USER/MAPLISTS/TarnStarter.lst")),
             str(root() + "/games/tarn/user/MAPLISTS/TarnStarter.lst"));
         QCOMPARE(hostPath(str(root() + "//games///tarn/")), str(root() + "/games/tarn"));
+        // Letters of the code page beyond ASCII match their capitals too.
+        QCOMPARE(hostPath(str(root() + QStringLiteral(u"/GAMES/\u00C9T\u00C9/\u0152UVRE.CFG"))),
+            str(root() + QStringLiteral(u"/games/\u00E9t\u00E9/\u0153uvre.cfg")));
     }
 
     void exampleFromTheTempFolder()

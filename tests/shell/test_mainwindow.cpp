@@ -123,16 +123,20 @@ void TestMainWindow::startupWithRegistration()
 {
     TestStore store;
     QTemporaryDir games;
-    QVERIFY(QDir(games.path()).mkpath("games/tarn/user"));
-    QFile cfg(games.filePath("games/tarn/user/dedicated.cfg"));
+    // A folder name with a letter that has no capital in the code page.
+    const QString registered = games.filePath(QStringLiteral(u"games/stra\u00DFe"));
+    QVERIFY(QDir(registered).mkpath("user/maps/dm"));
+    QFile cfg(registered + "/user/dedicated.cfg");
     QVERIFY(cfg.open(QIODevice::WriteOnly));
     cfg.close();
+    QFile map(registered + "/user/maps/dm/arena1.bsp");
+    QVERIFY(map.open(QIODevice::WriteOnly));
+    map.close();
 
-    const QString registered = games.filePath("games/tarn");
     rEGpUT(hkeyLocalMachine, registrationKey, "Path", registered);
     TarnStarter window;
 
-    const QString upper = registered.toUpper();
+    const QString upper = games.path().toUpper() + QStringLiteral(u"/GAMES/STRA\u00DFE");
     QCOMPARE(RegGet(hkeyLocalMachine, launcherKey, "Path"), upper);
     QCOMPARE(RegGet(hkeyLocalMachine, launcherKey, "FullSoftVer"),
         QStringLiteral("Tarn Server Launcher v1.8"));
@@ -141,10 +145,13 @@ void TestMainWindow::startupWithRegistration()
     QCOMPARE(window.findChild<QPushButton *>("Command10")->text(),
         "IP: " + QString::fromStdString(platform::localIpv4Address()));
     // The upper-cased folder still leads to the files the game keeps in
-    // lower case.
+    // lower case, and to its maps.
     QCOMPARE(
         QString::fromStdString(platform::hostPath((upper + "\\USER\\Dedicated.cfg").toStdString())),
         QFileInfo(cfg).canonicalFilePath());
+    QCOMPARE(
+        window.findChild<QListWidget *>("List1")->findItems("dm/arena1", Qt::MatchExactly).size(),
+        1);
 }
 
 void TestMainWindow::startupWithoutRegistration()

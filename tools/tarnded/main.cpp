@@ -5,6 +5,7 @@
 #include "configline.h"
 #include "console.h"
 #include "platform/codepage.h"
+#include "platform/portnumber.h"
 #include "server.h"
 #include "udploop.h"
 
@@ -51,7 +52,7 @@ int main(int argc, char **argv)
 
     const std::string address = server.variables().value("net_ip");
     const std::string portText = server.variables().value("hostport");
-    const auto port = tarnded::parsePort(portText);
+    const auto port = platform::parsePortNumber(portText);
     if (!port) {
         std::cerr << "tarnded: hostport \"" << portText << "\" is not a port number\n";
         return 1;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -71,21 +72,6 @@ void answerOneDatagram(Server &server, int socket, std::vector<char> &buffer)
 }
 
 } // namespace
-
-std::optional<std::uint16_t> parsePort(std::string_view text)
-{
-    if (text.empty() || text.size() > 5)
-        return std::nullopt;
-    unsigned value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value == 0 || value > 65535)
-        return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
 
 int bindUdp(const std::string &address, std::uint16_t port, std::string *error)
 {

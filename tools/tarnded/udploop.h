@@ -4,16 +4,11 @@
 // or SIGTERM/SIGINT.
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace tarnded {
 
 class Server;
-
-// A port number as the host port variable holds it: 1 to 65535, digits only.
-std::optional<std::uint16_t> parsePort(std::string_view text);
 
 // A UDP socket bound to address:port, or -1 with the reason in *error.
 int bindUdp(const std::string &address, std::uint16_t port, std::string *error);
