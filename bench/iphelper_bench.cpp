@@ -4,7 +4,7 @@
 
 #include "monitor/ciphelper.h"
 #include "monitor/iphelpercall.h"
-#include "monitor/tcptable.h"
+#include "shell/tcptable.h"
 #include "platform/iphelper.h"
 #include "platform/iphelper_layout.h"
 

@@ -3,8 +3,8 @@
 // shown (the three seconds between polls aside). Prints `metric NAME VALUE
 // UNIT` lines after the usual report.
 
-#include "monitor/svrmon.h"
-#include "shell/settingsstore.h"
+#include "shell/svrmon.h"
+#include "store/settingsstore.h"
 
 #include "recorder.h"
 #include <QApplication>

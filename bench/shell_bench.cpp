@@ -1,7 +1,7 @@
 // Speed of the settings store and of the main window's start.
 
 #include "platform/registry.h"
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "shell/tarnstarter.h"
 
 #include "recorder.h"

@@ -1,6 +1,6 @@
 #include "launch/configtext.h"
 
-#include "shell/textcodec.h"
+#include "store/textcodec.h"
 
 namespace {
 

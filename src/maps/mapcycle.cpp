@@ -1,6 +1,6 @@
 #include "maps/mapcycle.h"
 
-#include "shell/textcodec.h"
+#include "store/textcodec.h"
 
 const QString MapCycle::key = launcherKey + QStringLiteral("\\CustomLST");
 

@@ -1,17 +1,17 @@
 #include "shell/tarnstarter.h"
 
-#include "info/frmabout.h"
-#include "info/frmcmdlist.h"
-#include "info/frmhelp.h"
-#include "maps/frmcustcfg.h"
-#include "maps/frmmapadd.h"
-#include "monitor/svrmon.h"
 #include "monitor/svrmonsession.h"
-#include "monitor/tcptable.h"
 #include "platform/localaddress.h"
-#include "shell/settingsstore.h"
+#include "shell/frmabout.h"
+#include "shell/frmcmdlist.h"
+#include "shell/frmcustcfg.h"
+#include "shell/frmhelp.h"
+#include "shell/frmmapadd.h"
 #include "shell/singlewindow.h"
-#include "shell/textcodec.h"
+#include "shell/svrmon.h"
+#include "shell/tcptable.h"
+#include "store/settingsstore.h"
+#include "store/textcodec.h"
 #include "ui_tarnstarter.h"
 
 #include <QCheckBox>
@@ -119,7 +119,8 @@ void TarnStarter::Picture1_Click()
 
 void TarnStarter::Command7_Click()
 {
-    showSingleWindow(mapAdd, this);
+    connect(showSingleWindow(mapAdd), &frmMAPAdd::mapAdded, this, &TarnStarter::BuildList,
+        Qt::UniqueConnection);
 }
 
 void TarnStarter::Command8_Click()
@@ -134,7 +135,14 @@ void TarnStarter::Command11_Click()
 
 void TarnStarter::Command13_Click()
 {
-    showSingleWindow(custCfg, this);
+    connect(showSingleWindow(custCfg), &frmCustCFG::linesChosen, this,
+        &TarnStarter::useCustomCommands, Qt::UniqueConnection);
+}
+
+// Ticking the box runs its own handler, which saves the setting.
+void TarnStarter::useCustomCommands()
+{
+    ui->Check26->setChecked(true);
 }
 
 // The Server Monitor, the TCP window and the Custom CFG Options dialog stay

@@ -76,6 +76,7 @@ private slots:
     void Command11_Click();
     void Command13_Click();
     void List1_DblClick();
+    void useCustomCommands();
 
 private:
     // What "Exit" or the close box asked for while a launch was running.

@@ -3,9 +3,9 @@
 #include "launch/configtext.h"
 #include "platform/winpath.h"
 #include "shell/messagebox.h"
-#include "shell/settingsstore.h"
 #include "shell/tarnstarter.h"
-#include "shell/textcodec.h"
+#include "store/settingsstore.h"
+#include "store/textcodec.h"
 #include "ui_tarnstarter.h"
 
 #include <QCoreApplication>

@@ -1,19 +1,19 @@
 // "Go": save, write the configuration and start the game's server.
 
-#include "info/frmabout.h"
-#include "info/frmcmdlist.h"
-#include "info/frmhelp.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
-#include "launch/module1.h"
-#include "maps/frmmapadd.h"
-#include "monitor/svrmon.h"
+#include "launch/shortpath.h"
 #include "platform/process.h"
 #include "platform/winpath.h"
+#include "shell/frmabout.h"
+#include "shell/frmcmdlist.h"
+#include "shell/frmhelp.h"
+#include "shell/frmmapadd.h"
 #include "shell/messagebox.h"
 #include "shell/singlewindow.h"
+#include "shell/svrmon.h"
 #include "shell/tarnstarter.h"
-#include "shell/textcodec.h"
+#include "store/textcodec.h"
 #include "ui_tarnstarter.h"
 
 #include <QDir>

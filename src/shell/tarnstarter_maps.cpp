@@ -1,9 +1,9 @@
 // Step 6 of the main window: the available maps and the map cycle.
 
 #include "maps/mapsources.h"
-#include "shell/settingsstore.h"
 #include "shell/tarnstarter.h"
-#include "shell/textcodec.h"
+#include "store/settingsstore.h"
+#include "store/textcodec.h"
 #include "ui_tarnstarter.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Moving the settings between the main window's controls and the store.
 
-#include "shell/settingsstore.h"
-#include "shell/storedvalues.h"
 #include "shell/tarnstarter.h"
+#include "store/settingsstore.h"
+#include "store/storedvalues.h"
 #include "ui_tarnstarter.h"
 
 #include <QFile>

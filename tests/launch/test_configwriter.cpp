@@ -1,7 +1,7 @@
 #include "shell/messagebox.h"
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "shell/tarnstarter.h"
-#include "shell/textcodec.h"
+#include "store/textcodec.h"
 #include "support/teststore.h"
 
 #include <QApplication>

@@ -1,11 +1,13 @@
-#include "maps/frmcustcfg.h"
-#include "maps/frmmapadd.h"
 #include "platform/registry.h"
-#include "shell/settingsstore.h"
+#include "shell/frmcustcfg.h"
+#include "shell/frmmapadd.h"
 #include "shell/singlewindow.h"
 #include "shell/tarnstarter.h"
+#include "store/settingsstore.h"
 #include "support/teststore.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,9 +50,19 @@ QStringList numberedLines(int count)
     return lines;
 }
 
+// Opened through the main window's button when there is one, else alone.
 template<typename W> W *open(TarnStarter *main)
 {
-    auto *window = new W(main);
+    if (main) {
+        const char *button = std::is_same_v<W, frmMAPAdd> ? "Command7" : "Command13";
+        main->findChild<QAbstractButton *>(QLatin1String(button))->click();
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<W *>(widget); window && window->isVisible())
+                return window;
+        }
+        return nullptr;
+    }
+    auto *window = new W;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
@@ -281,11 +293,11 @@ void TestDialogs::dialogsOpenOnce()
     main = std::make_unique<TarnStarter>();
     QPointer<frmMAPAdd> mapAdd;
     QPointer<frmCustCFG> custom;
-    frmMAPAdd *firstMapAdd = showSingleWindow(mapAdd, main.get());
-    frmCustCFG *firstCustom = showSingleWindow(custom, main.get());
+    frmMAPAdd *firstMapAdd = showSingleWindow(mapAdd);
+    frmCustCFG *firstCustom = showSingleWindow(custom);
     add(firstCustom, QStringLiteral("a"));
-    QCOMPARE(showSingleWindow(mapAdd, main.get()), firstMapAdd);
-    QCOMPARE(showSingleWindow(custom, main.get()), firstCustom);
+    QCOMPARE(showSingleWindow(mapAdd), firstMapAdd);
+    QCOMPARE(showSingleWindow(custom), firstCustom);
     QCOMPARE(list1(firstCustom)->count(), 1);
     firstMapAdd->close();
     firstCustom->close();

@@ -1,5 +1,5 @@
 #include "maps/mapsources.h"
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "shell/tarnstarter.h"
 #include "support/teststore.h"
 

@@ -2,8 +2,8 @@
 // in for the server: what every trigger puts on the wire, and which replies
 // reach the window.
 
-#include "monitor/svrmon.h"
-#include "shell/settingsstore.h"
+#include "shell/svrmon.h"
+#include "store/settingsstore.h"
 #include "support/teststore.h"
 
 #include <QComboBox>

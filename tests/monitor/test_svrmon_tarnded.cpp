@@ -1,9 +1,9 @@
 // The Server Monitor against the stand-in server: a real process on a free
 // loopback port, found through the store the way the launch leaves it.
 
-#include "monitor/svrmon.h"
+#include "shell/svrmon.h"
 #include "platform/process.h"
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "support/teststore.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 
 #include "monitor/iphelpercall.h"
 #include "monitor/tcprows.h"
-#include "monitor/tcptable.h"
+#include "shell/tcptable.h"
 #include "platform/iphelper.h"
 #include "platform/iphelper_sources.h"
 #include "shell/messagebox.h"

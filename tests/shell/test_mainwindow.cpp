@@ -1,4 +1,4 @@
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "shell/tarnstarter.h"
 #include "support/teststore.h"
 #include "ui_tarnstarter.h"

@@ -1,5 +1,5 @@
 #include "platform/registry.h"
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "support/teststore.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "monitor/tcptable.h"
+#include "shell/tcptable.h"
 
 #include "monitor/tcptablemodel.h"
 #include "platform/iphelper.h"

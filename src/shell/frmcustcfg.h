@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
-
-class TarnStarter;
 
 namespace Ui {
 class frmCustCFG;
@@ -17,8 +14,12 @@ class frmCustCFG : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmCustCFG(TarnStarter *main);
+    frmCustCFG();
     ~frmCustCFG() override;
+
+signals:
+    // "OK" with lines in the list: they are to be used.
+    void linesChosen();
 
 private slots:
     void Command2_Click();
@@ -29,6 +30,5 @@ private:
     void Form_Load();
     void appendLine(int number, const QString &text);
 
-    QPointer<TarnStarter> main;
     std::unique_ptr<Ui::frmCustCFG> ui;
 };

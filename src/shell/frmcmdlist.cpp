@@ -1,4 +1,4 @@
-#include "info/frmcmdlist.h"
+#include "shell/frmcmdlist.h"
 
 #include "info/infotexts.h"
 #include "ui_frmcmdlist.h"
@@ -24,8 +24,8 @@ frmCmdlist::frmCmdlist(QWidget *parent) : QWidget(parent, Qt::Window), ui(new Ui
     const int needed = lines * metrics.lineSpacing() + frame + margins
         + ui->Text1->horizontalScrollBar()->sizeHint().height();
     ui->Text1->setMinimumHeight(qMax(ui->Text1->minimumHeight(), needed));
-    ui->Text1->setMinimumWidth(widest + frame + margins
-                               + ui->Text1->verticalScrollBar()->sizeHint().width());
+    ui->Text1->setMinimumWidth(
+        widest + frame + margins + ui->Text1->verticalScrollBar()->sizeHint().width());
     setFixedSize(sizeHint());
 }
 

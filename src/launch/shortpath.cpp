@@ -1,4 +1,4 @@
-#include "launch/module1.h"
+#include "launch/shortpath.h"
 
 #include "platform/winpath.h"
 

@@ -1,4 +1,4 @@
-#include "maps/frmcustcfg_store.h"
+#include "maps/customlines.h"
 
 #include <algorithm>
 

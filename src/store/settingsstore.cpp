@@ -1,7 +1,7 @@
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include "platform/registry.h"
-#include "shell/textcodec.h"
+#include "store/textcodec.h"
 
 #include <cmath>
 

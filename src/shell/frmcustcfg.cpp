@@ -1,19 +1,15 @@
-#include "maps/frmcustcfg.h"
+#include "shell/frmcustcfg.h"
 
-#include "maps/frmcustcfg_store.h"
-#include "shell/settingsstore.h"
-#include "shell/tarnstarter.h"
+#include "maps/customlines.h"
+#include "store/settingsstore.h"
 #include "ui_frmcustcfg.h"
-
-#include <QCheckBox>
 
 namespace {
 // Each line remembers the entry number it is stored under.
 constexpr int entryNumberRole = Qt::UserRole;
 } // namespace
 
-frmCustCFG::frmCustCFG(TarnStarter *main)
-    : QWidget(nullptr, Qt::Dialog), main(main), ui(new Ui::frmCustCFG)
+frmCustCFG::frmCustCFG() : QWidget(nullptr, Qt::Dialog), ui(new Ui::frmCustCFG)
 {
     ui->setupUi(this);
     connect(ui->Command2, &QPushButton::clicked, this, &frmCustCFG::Command2_Click);
@@ -68,13 +64,11 @@ void frmCustCFG::List1_DblClick()
 
 void frmCustCFG::Command2_Click()
 {
+    // The setting is saved here, since the main window may have gone; an
+    // open main window ticks its box as well.
     if (ui->List1->count() > 0) {
-        // Ticking the main window's box runs its own handler, which saves
-        // the setting; without the main window the setting is saved here.
-        if (main)
-            main->findChild<QCheckBox *>(QStringLiteral("Check26"))->setChecked(true);
-        else
-            rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("UseOther"), QStringLiteral("1"));
+        rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("UseOther"), QStringLiteral("1"));
+        emit linesChosen();
     }
     close();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "monitor/svrmon.h"
+#include "shell/svrmon.h"
 
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
-#include "shell/settingsstore.h"
+#include "store/settingsstore.h"
 #include "ui_svrmon.h"
 
 #include <QKeyEvent>

@@ -1,13 +1,11 @@
-#include "maps/frmmapadd.h"
+#include "shell/frmmapadd.h"
 
-#include "maps/frmmapadd_store.h"
-#include "shell/tarnstarter.h"
+#include "maps/custommaps.h"
 #include "ui_frmmapadd.h"
 
 #include <QStyle>
 
-frmMAPAdd::frmMAPAdd(TarnStarter *main)
-    : QWidget(nullptr, Qt::Dialog), main(main), ui(new Ui::frmMAPAdd)
+frmMAPAdd::frmMAPAdd() : QWidget(nullptr, Qt::Dialog), ui(new Ui::frmMAPAdd)
 {
     ui->setupUi(this);
     ui->Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32));
@@ -24,8 +22,7 @@ void frmMAPAdd::Command1_Click()
     // open rather than pretend it was added.
     if (!addCustomMap(ui->Text1->text()))
         return;
-    if (main)
-        main->BuildList();
+    emit mapAdded();
     close();
 }
 

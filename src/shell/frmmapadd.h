@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
-
-class TarnStarter;
 
 namespace Ui {
 class frmMAPAdd;
@@ -16,14 +13,17 @@ class frmMAPAdd : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmMAPAdd(TarnStarter *main);
+    frmMAPAdd();
     ~frmMAPAdd() override;
+
+signals:
+    // A name was stored: the available maps are to be listed anew.
+    void mapAdded();
 
 private slots:
     void Command1_Click();
     void Command2_Click();
 
 private:
-    QPointer<TarnStarter> main;
     std::unique_ptr<Ui::frmMAPAdd> ui;
 };

@@ -1,4 +1,4 @@
-#include "shell/textcodec.h"
+#include "store/textcodec.h"
 
 #include "platform/codepage.h"
 

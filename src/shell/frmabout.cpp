@@ -1,4 +1,4 @@
-#include "info/frmabout.h"
+#include "shell/frmabout.h"
 
 #include "info/sysinfo.h"
 #include "platform/process.h"

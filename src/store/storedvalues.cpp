@@ -1,4 +1,4 @@
-#include "shell/storedvalues.h"
+#include "store/storedvalues.h"
 
 #include <cmath>
 

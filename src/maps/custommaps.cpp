@@ -1,7 +1,7 @@
-#include "maps/frmmapadd_store.h"
+#include "maps/custommaps.h"
 
-#include "shell/settingsstore.h"
-#include "shell/textcodec.h"
+#include "store/settingsstore.h"
+#include "store/textcodec.h"
 
 namespace {
 constexpr int highestEntry = 32767;

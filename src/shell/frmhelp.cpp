@@ -1,4 +1,4 @@
-#include "info/frmhelp.h"
+#include "shell/frmhelp.h"
 
 #include "info/infotexts.h"
 #include "ui_frmhelp.h"
