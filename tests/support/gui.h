@@ -1,0 +1,102 @@
+#pragma once
+
+// What the window tests share: a main window on a fresh store, a game folder
+// to launch in, files, and the windows that are open.
+
+#include "shell/tarnstarter.h"
+#include "support/teststore.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The open top-level window of that name, if any.
+inline QWidget *openWindow(const QString &objectName)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == objectName && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+inline void closeWindowsBut(const QWidget *keep = nullptr)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget != keep)
+            widget->close();
+    }
+}
+
+inline QString toolPath(const QString &tool)
+{
+    return qEnvironmentVariable("TARN_TOOLS_DIR") + QLatin1Char('/') + tool + QLatin1Char('/')
+        + tool;
+}
+
+// A game folder with USER\MAPLISTS and, when asked, a server program: our
+// stand-in server, or a script that only notes each start in "started".
+class GameFolder
+{
+public:
+    enum class Server { None, Tarnded, Script };
+
+    explicit GameFolder(Server server = Server::None, const QString &program = "tarn.exe")
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("USER/MAPLISTS"));
+        if (server == Server::Tarnded)
+            QFile::copy(toolPath(QStringLiteral("tarnded")), path(program));
+        if (server == Server::Script) {
+            writeFile(path(program),
+                "#!/bin/sh\necho \"$@\" >> \"" + path("started").toUtf8() + "\"\n");
+            QFile::setPermissions(
+                path(program), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+    QString path(const QString &name = {}) const
+    {
+        return name.isEmpty() ? dir.path() : dir.filePath(name);
+    }
+
+    QTemporaryDir dir;
+};
+
+// A main window on a store of its own. The store can be filled before the
+// window opens, since the window reads it at start-up.
+class MainWindow
+{
+public:
+    TarnStarter *open()
+    {
+        window = std::make_unique<TarnStarter>();
+        window->show();
+        return window.get();
+    }
+    template<typename T = QWidget> T *get(const char *name) const
+    {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QLineEdit *text(const char *name) const { return get<QLineEdit>(name); }
+    QCheckBox *check(const char *name) const { return get<QCheckBox>(name); }
+    void click(const char *name) const { get<QAbstractButton>(name)->click(); }
+
+    TestStore store;
+    std::unique_ptr<TarnStarter> window;
+};
