@@ -1,5 +1,7 @@
 #include "launch/configtext.h"
 
+#include "launch/dmflags.h"
+#include "store/storedvalues.h"
 #include "store/textcodec.h"
 
 namespace {
@@ -15,11 +17,94 @@ bool usablePassword(const QString &password)
     return password.size() >= 2;
 }
 
-} // namespace
-
+// "0", "1" or "2": a check box's state as the server reads it, the same
+// digit the store keeps.
 QString checkValue(Qt::CheckState state)
 {
-    return QString::number(state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
+    return storedCheckText(state, false);
+}
+
+QString line(const char *prefix, const QString &value)
+{
+    return QLatin1String(prefix) + value + crlf;
+}
+
+QString serverInfoLines(const LaunchForm &form)
+{
+    return line("set public ", checkValue(form.check("Check17")))
+        + line("set hostname ", quoted(form.text("Text2")))
+        + line("set welcome_mess ", quoted(form.text("Text3")));
+}
+
+QString dmFlagsLine(const LaunchForm &form)
+{
+    std::array<Qt::CheckState, 16> boxes;
+    for (int number = 1; number <= 16; ++number)
+        boxes[std::size_t(number - 1)] = form.checks.value(QStringLiteral("Check%1").arg(number));
+    return line("set dmflags ", QString::number(dmFlagsSum(boxes)));
+}
+
+// From the gravity line to the remote-console password.
+QString otherLines(const LaunchForm &form)
+{
+    QString lines = line("set sv_gravity ", form.text("Text14"));
+    if (form.ticked("Check26")) {
+        for (const QString &command : form.customCommands)
+            lines += command + crlf;
+    }
+    const bool developer = form.ticked("Check27");
+    if (developer)
+        lines += line("set showdrop 1", {}) + line("set showpackets 1", {})
+            + line("set net_shownet 1", {});
+    if (form.ticked("Check29"))
+        lines += line("set logfile 1", {});
+    if (form.ticked("Check30"))
+        lines += line("set log_stats 1", {});
+    if (developer)
+        lines += line("set developer 1", {});
+    if (form.ticked("Check25"))
+        lines += line("set sv_no_big_ents 1", {}) + line("set sv_flash_big_ents 0", {})
+            + line("set sv_max_gorm_mp 100", {});
+    if (usablePassword(form.text("Text15")))
+        lines += line("set password ", form.text("Text15"));
+    return lines + line("set rcon_password ", rconPasswordSent(form.text("Text16")));
+}
+
+// The single setting lines, in the order the file carries them.
+QString settingLines(const LaunchForm &form)
+{
+    return line("set maxclients ", form.text("Text7")) + line("set fraglimit ", form.text("Text4"))
+        + line("set timelimit ", form.text("Text6"))
+        + line("set maxspectators ", form.text("Text8"))
+        + line("set sv_suicidepenalty ", form.text("Text12"))
+        + line("set g_movescale ", form.text("Text11"))
+        + line("set allow_upload ", checkValue(form.check("Check20")))
+        + line("set allow_download ", checkValue(form.check("Check21")))
+        + line("set sv_reconnect_limit ", form.text("Text13"))
+        + line("set control_limit ", form.text("Text10"))
+        + line("set ctf_loops ", form.text("Text9"));
+}
+
+// The start map alone, or the map-cycle file and the first map of the cycle.
+QString mapLines(const LaunchForm &form)
+{
+    const QStringList cycle = mapCycleWritten(form);
+    if (cycle.isEmpty())
+        return QStringLiteral("map ") + form.startMap;
+    return line("set sv_maplistfile ", quoted(QStringLiteral("TarnStarter")))
+        + QStringLiteral("map ") + cycle.first();
+}
+
+} // namespace
+
+QString rconPasswordSent(const QString &typed)
+{
+    return usablePassword(typed) ? typed : QStringLiteral("hushed");
+}
+
+QString serverArguments(const QString &port)
+{
+    return QStringLiteral("+set dedicated 1 +set hostport ") + port;
 }
 
 QString configHeaderLine(const QString &launcherTitle, const QDateTime &when)
@@ -29,62 +114,18 @@ QString configHeaderLine(const QString &launcherTitle, const QDateTime &when)
         + when.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char('.');
 }
 
-QString serverInfoLines(
-    Qt::CheckState publicServer, const QString &hostName, const QString &welcomeMessage)
+QString configText(const LaunchForm &form, const QDateTime &when)
 {
-    return QStringLiteral("set public ") + checkValue(publicServer) + crlf
-        + QStringLiteral("set hostname ") + quoted(hostName) + crlf
-        + QStringLiteral("set welcome_mess ") + quoted(welcomeMessage);
+    const QString cheats = form.ticked("Check18") ? QStringLiteral("1") : QStringLiteral("0");
+    return configHeaderLine(form.launcherTitle, when) + crlf + serverInfoLines(form)
+        + line("set deathmatch ", QString::number(form.gameTypeIndex + 1))
+        + line("set cheats ", cheats) + dmFlagsLine(form) + otherLines(form) + settingLines(form)
+        + mapLines(form);
 }
 
-QString otherLines(const OptionSwitches &options)
+QStringList mapCycleWritten(const LaunchForm &form)
 {
-    QString lines = QStringLiteral("set sv_gravity ") + options.gravity + crlf;
-    for (const QString &command : options.customCommands)
-        lines += command + crlf;
-    if (options.developer) {
-        lines += QStringLiteral("set showdrop 1") + crlf + QStringLiteral("set showpackets 1")
-            + crlf + QStringLiteral("set net_shownet 1") + crlf;
-    }
-    if (options.logConsole)
-        lines += QStringLiteral("set logfile 1") + crlf;
-    if (options.logStats)
-        lines += QStringLiteral("set log_stats 1") + crlf;
-    if (options.developer)
-        lines += QStringLiteral("set developer 1") + crlf;
-    if (options.reduceLag) {
-        lines += QStringLiteral("set sv_no_big_ents 1") + crlf
-            + QStringLiteral("set sv_flash_big_ents 0") + crlf
-            + QStringLiteral("set sv_max_gorm_mp 100") + crlf;
-    }
-    if (usablePassword(options.password))
-        lines += QStringLiteral("set password ") + options.password + crlf;
-    lines += QStringLiteral("set rcon_password ")
-        + (usablePassword(options.rconPassword) ? options.rconPassword : defaultRconPassword)
-        + crlf;
-    return lines;
-}
-
-QString startMapLine(const QString &map)
-{
-    return QStringLiteral("map ") + map;
-}
-
-QString mapCycleLines(const QString &firstMap)
-{
-    return QStringLiteral("set sv_maplistfile \"TarnStarter\"") + crlf + startMapLine(firstMap);
-}
-
-QString composeConfigText(const ConfigParts &parts)
-{
-    const SettingLines &s = parts.settings;
-    QString text = parts.headerLine + crlf + parts.serverInfoLines + crlf + parts.deathmatchLine
-        + crlf + parts.cheatsLine + crlf + parts.dmFlagsLine + crlf + parts.otherLines;
-    for (const QString *line : {&s.maxClients, &s.fragLimit, &s.timeLimit, &s.maxSpectators,
-             &s.suicidePenalty, &s.moveScale, &s.allowUpload, &s.allowDownload, &s.reconnectLimit,
-             &s.controlLimit, &s.ctfLoops})
-        text += *line + crlf;
-    return text + parts.mapLines;
+    return form.useMapCycle ? form.mapCycle : QStringList();
 }
 
 QByteArray mapCycleFile(const QStringList &cycle)
@@ -103,9 +144,4 @@ QByteArray mapNameFile(const QStringList &cycle)
     for (const QString &map : cycle)
         text += quoted(map) + crlf;
     return toWindows1252(text + QStringLiteral("\"\"") + crlf);
-}
-
-QString serverArguments(const QString &port)
-{
-    return QStringLiteral("+set dedicated 1 +set hostport ") + port;
 }

@@ -9,13 +9,3 @@ int dmFlagsSum(const std::array<Qt::CheckState, 16> &boxes)
     }
     return sum;
 }
-
-QString dmFlagsLine(int sum)
-{
-    return QStringLiteral("set dmflags ") + QString::number(sum);
-}
-
-QString deathmatchLine(int gameTypeNumber)
-{
-    return QStringLiteral("set deathmatch ") + QString::number(gameTypeNumber);
-}

@@ -1,5 +1,6 @@
 #include "launch/gamefolder.h"
 
+#include "launch/shortpath.h"
 #include "platform/winpath.h"
 
 #include <QFileInfo>
@@ -14,7 +15,7 @@ QString gameFolderProblem(const QString &folder)
         return QStringLiteral("The game folder \"%1\" is not a full path. Type the whole path "
                               "of the folder that holds TARN.EXE, such as C:\\Games\\Tarn.")
             .arg(folder);
-    const QString host = QString::fromStdString(platform::hostPath(path));
+    const QString host = hostPath(folder);
     if (host.isEmpty() || !QFileInfo(host).isDir())
         return QStringLiteral("The game folder \"%1\" does not exist.").arg(folder);
     return {};

@@ -6,3 +6,8 @@ QString GetShortPath(const QString &path)
 {
     return QString::fromStdString(platform::shortPath(path.toStdString()));
 }
+
+QString hostPath(const QString &windowsPath)
+{
+    return QString::fromStdString(platform::hostPath(windowsPath.toStdString()));
+}

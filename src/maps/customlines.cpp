@@ -4,18 +4,15 @@
 
 namespace {
 
-constexpr int highestEntry = 32767;
-
-const QString readKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher\\CustomCMDS");
 // Writes have always named the key with a trailing backslash; the store
 // takes it for the same key.
-const QString writeKey = readKey + QLatin1Char('\\');
+const QString writeKey = customCommandsKey + QLatin1Char('\\');
 
 } // namespace
 
 QList<NumberedEntry> loadCustomCommands()
 {
-    QList<NumberedEntry> lines = readNumberedList(readKey, RemovedEntries::Skip);
+    QList<NumberedEntry> lines = readNumberedList(customCommandsKey, RemovedEntries::Skip);
     for (NumberedEntry &line : lines)
         line.text = line.text.toLower();
     return lines;
@@ -25,7 +22,7 @@ std::optional<int> nextCustomCommandNumber(const QList<int> &heldNumbers)
 {
     const int highest
         = heldNumbers.isEmpty() ? 0 : *std::max_element(heldNumbers.begin(), heldNumbers.end());
-    if (highest >= highestEntry)
+    if (highest >= lastNumberedEntry)
         return std::nullopt;
     return highest + 1;
 }

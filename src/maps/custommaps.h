@@ -5,8 +5,6 @@
 // The operator's own map names, kept in the store as a numbered list that
 // only ever grows.
 
-inline const QString customMapsKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher\\CustomMAPS");
-
 // Stores the name in upper case as the first entry that reads empty. An
 // empty name writes an empty entry, which leaves the list as it was.
 // Returns false, storing nothing, when all 32767 entries are taken: an

@@ -10,15 +10,14 @@
 class MapCycle
 {
 public:
-    static const QString key;
-
     // Reads the stored cycle, skipping cleared entries.
     void load();
 
     const QStringList &maps() const { return m_maps; }
 
     // Appends a map and stores it. Names shorter than three characters (no
-    // selection at all among them) are refused.
+    // selection at all among them) are refused, and so is a map past the
+    // last entry a list can hold.
     bool add(const QString &map);
 
     // Marks every stored entry of the cycle as cleared.

@@ -1,6 +1,6 @@
 #include "maps/mapsources.h"
 
-#include "platform/winpath.h"
+#include "launch/shortpath.h"
 
 #include <QFile>
 #include <algorithm>
@@ -8,11 +8,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QString hostPath(const QString &windowsPath)
-{
-    return QString::fromStdString(platform::hostPath(windowsPath.toStdString()));
-}
 
 bool isRegularFile(const QString &path)
 {

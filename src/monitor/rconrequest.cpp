@@ -1,18 +1,11 @@
 #include "monitor/rconrequest.h"
 
 #include "launch/configtext.h"
-#include "platform/codepage.h"
 #include "platform/portnumber.h"
 #include "platform/process.h"
+#include "store/textcodec.h"
 
 #include <algorithm>
-
-QString monitorPassword(const QString &storedPassword)
-{
-    if (storedPassword.size() < 2)
-        return QStringLiteral("hushed");
-    return storedPassword;
-}
 
 quint16 monitorServerPort(const QString &storedPort)
 {
@@ -58,8 +51,7 @@ QString execCommandPart()
 QByteArray rconDatagram(const QString &password, const QString &commandPart)
 {
     QByteArray datagram("\xFF\xFF\xFF\xFFrcon ", 9);
-    datagram += QByteArray::fromStdString(platform::utf16ToCp1252(password.toStdU16String()));
-    datagram += QByteArray::fromStdString(platform::utf16ToCp1252(commandPart.toStdU16String()));
+    datagram += toWindows1252(password + commandPart);
     datagram += '\0';
     return datagram;
 }

@@ -15,12 +15,6 @@
 constexpr quint16 monitorLocalPort = 28901;
 constexpr quint16 defaultServerPort = 28910;
 
-// The password the monitor sends, from the stored "rcon_pw". The launch gives
-// the server "hushed" whenever the password box holds fewer than two
-// characters (an empty box is stored as "x"), so the monitor must send the
-// same, or the server would refuse every request.
-QString monitorPassword(const QString &storedPassword);
-
 // The port the server was given for the stored "Server_Port". The launch
 // appends the text as typed to the server's command line, which is split the
 // Windows way, so blanks around the port and double quotes do not reach the

@@ -1,5 +1,6 @@
 #include "shell/svrmon.h"
 
+#include "launch/configtext.h"
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
 #include "store/settingsstore.h"
@@ -49,7 +50,7 @@ SvrMon::~SvrMon() = default;
 
 void SvrMon::Form_Load()
 {
-    strRconPassword = monitorPassword(RegGet(hkeyLocalMachine, launcherKey, "rcon_pw"));
+    strRconPassword = rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, "rcon_pw"));
     remotePort = monitorServerPort(RegGet(hkeyLocalMachine, launcherKey, "Server_Port"));
     ui->Combo1->setCurrentIndex(0);
     remoteHost = QHostAddress(QHostAddress::LocalHost);

@@ -145,8 +145,9 @@ void TarnStarter::useCustomCommands()
     ui->Check26->setChecked(true);
 }
 
-// The Server Monitor, the TCP window and the Custom CFG Options dialog stay
-// open after the main window has gone.
+// "Exit" is the close box with a save first. The Server Monitor, the TCP
+// window and the Custom CFG Options dialog stay open after the main window
+// has gone.
 void TarnStarter::Command3_Click()
 {
     // The window must outlive a running launch; it closes once that ends.
@@ -155,11 +156,6 @@ void TarnStarter::Command3_Click()
         return;
     }
     SaveSettings();
-    sysTray->remove();
-    closeIfOpen(mapAdd);
-    closeIfOpen(cmdList);
-    closeIfOpen(about);
-    closeIfOpen(help);
     close();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launch/configtext.h"
+#include "launch/launchform.h"
 #include "maps/mapcycle.h"
 #include "shell/systray.h"
 
@@ -37,24 +37,13 @@ public:
     void SaveSettings();
     void StartServer();
     void ApplyGameTypeOptions(int gameTypeNumber);
-    void BuildDMFlagsLine();
-    void BuildDeathmatchLine();
-    void BuildServerInfoLines();
-    void BuildOptionLines();
-    void WriteMapListFiles();
-    // Joins the lines built for a launch into ConfigText.
-    void ComposeConfigText(const QString &headerLine);
+    // The window's state as a launch takes it; reading the custom lines
+    // lets events through.
+    LaunchForm launchForm();
+    void WriteMapListFiles(const LaunchForm &form);
 
     QString LauncherTitle;
     QString LaunchCommand;
-    int DMFlagsSum = 0;
-    QString DMFlagsLine;
-    QString DeathmatchLine;
-    QString ServerInfoLines;
-    QString CheatsLine;
-    QString OtherLines;
-    QString MapLines;
-    SettingLines settingLines;
     QString ConfigText;
 
 protected:

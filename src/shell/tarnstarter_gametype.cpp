@@ -1,7 +1,5 @@
-// Step 1 and 2 of the main window: the game type drives the DM flag boxes,
-// and both become their configuration lines.
+// Step 1 and 2 of the main window: the game type drives the DM flag boxes.
 
-#include "launch/dmflags.h"
 #include "launch/gametypes.h"
 #include "shell/tarnstarter.h"
 #include "ui_tarnstarter.h"
@@ -35,20 +33,4 @@ void TarnStarter::ApplyGameTypeOptions(int gameTypeNumber)
         box->setEnabled(state.enabled);
         box->setCheckState(state.check);
     }
-}
-
-void TarnStarter::BuildDMFlagsLine()
-{
-    std::array<Qt::CheckState, 16> boxes;
-    for (int number = 1; number <= 16; ++number)
-        boxes[std::size_t(number - 1)] = dmFlagBox(number)->checkState();
-    DMFlagsSum = dmFlagsSum(boxes);
-    DMFlagsLine = dmFlagsLine(DMFlagsSum);
-}
-
-void TarnStarter::BuildDeathmatchLine()
-{
-    const int index = ui->Option1->checkedId();
-    if (index >= 0)
-        DeathmatchLine = deathmatchLine(index + 1);
 }

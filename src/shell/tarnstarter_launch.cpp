@@ -4,7 +4,6 @@
 #include "launch/gamefolder.h"
 #include "launch/shortpath.h"
 #include "platform/process.h"
-#include "platform/winpath.h"
 #include "shell/frmabout.h"
 #include "shell/frmcmdlist.h"
 #include "shell/frmhelp.h"
@@ -22,11 +21,6 @@
 #include <QScopedValueRollback>
 
 namespace {
-
-QString hostPath(const QString &windowsPath)
-{
-    return QString::fromStdString(platform::hostPath(windowsPath.toStdString()));
-}
 
 const QString serverProgram = QStringLiteral("tarn.exe");
 const QString launcherCaption = QStringLiteral("Tarn Server Launcher");
@@ -104,22 +98,18 @@ void TarnStarter::launch()
     }
     showSingleWindow(svrMon, monitorSession);
     LaunchCommand = serverArguments(ui->Text5->text());
-    const QString headerLine = configHeaderLine(LauncherTitle, QDateTime::currentDateTime());
+    const QDateTime pressed = QDateTime::currentDateTime();
 
-    BuildDeathmatchLine();
-    BuildDMFlagsLine();
-    BuildOptionLines();
     // A close asked for while the custom commands were read, or while the
     // map-list message was open, ends the launch before anything is written
     // or started.
+    const LaunchForm form = launchForm();
     if (pendingClose != PendingClose::None)
         return;
-    WriteMapListFiles();
-    BuildServerInfoLines();
-    ComposeConfigText(headerLine);
-    OtherLines.clear();
+    WriteMapListFiles(form);
     if (pendingClose != PendingClose::None)
         return;
+    ConfigText = configText(form, pressed);
 
     gameFolderShort = GetShortPath(gameFolder);
     launchFailures.clear();

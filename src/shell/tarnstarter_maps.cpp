@@ -8,8 +8,6 @@
 
 namespace {
 
-const QString customMapsKey = launcherKey + QStringLiteral("\\CustomMAPS");
-
 // The available-map list keeps itself in alphabetical order without regard
 // to case; equal names keep the order they came in.
 class MapItem : public QListWidgetItem

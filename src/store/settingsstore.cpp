@@ -73,7 +73,7 @@ QList<NumberedEntry> readNumberedList(
     const QString &keyPath, RemovedEntries removed, const std::function<bool()> &betweenReads)
 {
     QList<NumberedEntry> entries;
-    for (int number = 1; number <= 32767; ++number) {
+    for (int number = 1; number <= lastNumberedEntry; ++number) {
         const QString text = RegGet(hkeyLocalMachine, keyPath, numberedEntryName(number));
         if (text.isEmpty() || (betweenReads && !betweenReads()))
             break;

@@ -12,11 +12,20 @@ constexpr quint32 hkeyLocalMachine = 0x80000002;
 
 inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
 
+// The numbered lists and the DM flags, each a key of its own below the
+// launcher's.
+inline const QString mapCycleKey = launcherKey + QStringLiteral("\\CustomLST");
+inline const QString customMapsKey = launcherKey + QStringLiteral("\\CustomMAPS");
+inline const QString customCommandsKey = launcherKey + QStringLiteral("\\CustomCMDS");
+inline const QString dmFlagsKey = launcherKey + QStringLiteral("\\DMFlags");
+
 QString RegGet(quint32 hive, const QString &keyPath, const QString &valueName);
 void rEGpUT(
     quint32 hive, const QString &keyPath, const QString &valueName, const QString &valueText);
 
 // Numbered lists keep entry k under the value name " k" (one leading blank).
+// Entry numbers are 16-bit: an entry past the last one is never read back.
+constexpr int lastNumberedEntry = 32767;
 QString numberedEntryName(int number);
 
 struct NumberedEntry

@@ -1,10 +1,7 @@
-#include "shell/tarnstarter.h"
-#include "support/teststore.h"
+#include "launch/configtext.h"
+#include "support/gui.h"
 
 #include <QAccessible>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
 
@@ -41,19 +38,17 @@ struct Box
     bool operator==(const Box &) const = default;
 };
 
-class Window
+class Window : public MainWindow
 {
 public:
-    Window() : window(new TarnStarter) { }
-    ~Window() { delete window; }
-
+    Window() { open(); }
     QCheckBox *flag(int number) const
     {
         return window->findChild<QCheckBox *>(QStringLiteral("Check%1").arg(number));
     }
-    void select(int index) const
+    QRadioButton *type(int index) const
     {
-        window->findChild<QRadioButton *>(QStringLiteral("Option1_%1").arg(index))->click();
+        return window->findChild<QRadioButton *>(QStringLiteral("Option1_%1").arg(index));
     }
     std::array<Box, 16> flags() const
     {
@@ -62,14 +57,12 @@ public:
             boxes[number - 1] = {flag(number)->isEnabled(), flag(number)->checkState()};
         return boxes;
     }
-    QString lines()
+    // The game type and DM flags lines of the configuration.
+    QString lines() const
     {
-        window->BuildDeathmatchLine();
-        window->BuildDMFlagsLine();
-        return window->DeathmatchLine + " | " + window->DMFlagsLine;
+        const QStringList all = configText(window->launchForm(), {}).split("\r\n");
+        return all.filter("set deathmatch ").first() + " | " + all.filter("set dmflags ").first();
     }
-
-    TarnStarter *window;
 };
 
 } // namespace
@@ -80,10 +73,8 @@ class TestGameTypes : public QObject
 private slots:
     void tableHoldsFromEveryStartingState_data();
     void tableHoldsFromEveryStartingState();
-    void limitsFollowTheGameTypeAndKeepTheirText();
     void gameTypeLines_data();
     void gameTypeLines();
-    void numbersOutsideTheTableChangeNothing();
     void rulesFollowEverySelectionAndOnlyAChange();
 };
 
@@ -104,18 +95,18 @@ void TestGameTypes::tableHoldsFromEveryStartingState()
 {
     QFETCH(int, start);
     QFETCH(int, target);
-    TestStore store;
     Window w;
     if (start >= 0) {
-        w.select(start);
-        // Check every box that the starting type lets the operator change.
+        w.type(start)->click();
+        // Tick every box the starting type lets the operator change.
         for (int number = 1; number <= 16; ++number) {
             if (w.flag(number)->isEnabled())
                 w.flag(number)->setChecked(true);
         }
+        w.text("Text9")->setText("12");
     }
     const std::array<Box, 16> before = w.flags();
-    w.select(target);
+    w.type(target)->click();
     const std::array<Box, 16> after = w.flags();
     for (int number = 1; number <= 16; ++number) {
         const Box was = before[number - 1];
@@ -138,25 +129,17 @@ void TestGameTypes::tableHoldsFromEveryStartingState()
         }
         QVERIFY2(after[number - 1] == expected, qPrintable(QStringLiteral("Check%1").arg(number)));
     }
-    const auto enabled = [&](const char *name) {
-        return w.window->findChild<QWidget *>(QLatin1String(name))->isEnabled();
-    };
-    QCOMPARE(enabled("Text9"), optionTable[16][target] == 'o');
-    QCOMPARE(enabled("Label9"), optionTable[16][target] == 'o');
-    QCOMPARE(enabled("Text10"), optionTable[17][target] == 'o');
-    QCOMPARE(enabled("Label10"), optionTable[17][target] == 'o');
-}
+    // The limits follow the type with their labels, and keep their text.
+    for (const char *name : {"Text9", "Label9"})
+        QCOMPARE(w.get(name)->isEnabled(), optionTable[16][target] == 'o');
+    for (const char *name : {"Text10", "Label10"})
+        QCOMPARE(w.get(name)->isEnabled(), optionTable[17][target] == 'o');
+    QCOMPARE(w.text("Text9")->text(), start >= 0 ? QStringLiteral("12") : QStringLiteral("4"));
 
-void TestGameTypes::limitsFollowTheGameTypeAndKeepTheirText()
-{
-    TestStore store;
-    Window w;
-    auto *ctfLoops = w.window->findChild<QLineEdit *>("Text9");
-    ctfLoops->setText("12");
-    w.select(5);
-    QVERIFY(!ctfLoops->isEnabled());
-    QCOMPARE(ctfLoops->text(), QStringLiteral("12"));
-    QVERIFY(w.window->findChild<QLineEdit *>("Text10")->isEnabled());
+    // Numbers outside the table change nothing.
+    w.window->ApplyGameTypeOptions(0);
+    w.window->ApplyGameTypeOptions(8);
+    QVERIFY(w.flags() == after);
 }
 
 void TestGameTypes::gameTypeLines_data()
@@ -184,54 +167,38 @@ void TestGameTypes::gameTypeLines()
     QFETCH(QList<int>, clicks);
     QFETCH(QList<int>, checks);
     QFETCH(QString, lines);
-    TestStore store;
     Window w;
     if (!clicks.isEmpty())
-        w.select(clicks.takeFirst());
+        w.type(clicks.takeFirst())->click();
     for (int number : checks)
         w.flag(number)->setChecked(true);
     for (int index : clicks)
-        w.select(index);
+        w.type(index)->click();
     QCOMPARE(w.lines(), lines);
 
     // A grayed box adds nothing.
     w.flag(16)->setCheckState(Qt::PartiallyChecked);
-    w.window->BuildDMFlagsLine();
-    QVERIFY((w.window->DMFlagsSum & 0x8000) == 0);
-}
-
-void TestGameTypes::numbersOutsideTheTableChangeNothing()
-{
-    TestStore store;
-    Window w;
-    w.select(4);
-    const std::array<Box, 16> before = w.flags();
-    w.window->ApplyGameTypeOptions(0);
-    w.window->ApplyGameTypeOptions(8);
-    QVERIFY(w.flags() == before);
+    QVERIFY(!w.lines().endsWith("32768") && !w.lines().endsWith("65535"));
 }
 
 void TestGameTypes::rulesFollowEverySelectionAndOnlyAChange()
 {
-    TestStore store;
     Window w;
     // A screen reader selects through the button's toggle action.
-    auto *realistic = w.window->findChild<QRadioButton *>(QStringLiteral("Option1_4"));
-    QAccessible::queryAccessibleInterface(realistic)->actionInterface()->doAction(
+    QAccessible::queryAccessibleInterface(w.type(4))->actionInterface()->doAction(
         QAccessibleActionInterface::toggleAction());
-    QVERIFY(realistic->isChecked());
+    QVERIFY(w.type(4)->isChecked());
     QCOMPARE(w.flags()[4], (Box {false, Qt::Checked}));
 
     // Keys move the selection just as well.
-    auto *control = w.window->findChild<QRadioButton *>(QStringLiteral("Option1_5"));
-    control->setFocus();
-    QTest::keyClick(control, Qt::Key_Space);
-    QVERIFY(control->isChecked());
+    w.type(5)->setFocus();
+    QTest::keyClick(w.type(5), Qt::Key_Space);
+    QVERIFY(w.type(5)->isChecked());
     QCOMPARE(w.flags()[7], (Box {false, Qt::Checked}));
 
     // Clicking the selected type again keeps the operator's ticks.
     w.flag(1)->setChecked(true);
-    w.select(5);
+    w.type(5)->click();
     QCOMPARE(w.flags()[0], (Box {true, Qt::Checked}));
 }
 

@@ -64,8 +64,8 @@ public:
         if (server == Server::Tarnded)
             QFile::copy(toolPath(QStringLiteral("tarnded")), path(program));
         if (server == Server::Script) {
-            writeFile(path(program),
-                "#!/bin/sh\necho \"$@\" >> \"" + path("started").toUtf8() + "\"\n");
+            writeFile(
+                path(program), "#!/bin/sh\necho \"$@\" >> \"" + path("started").toUtf8() + "\"\n");
             QFile::setPermissions(
                 path(program), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
