@@ -13,14 +13,16 @@ failed = 0
 for line in open(sys.argv[1]):
     if not line.strip() or line.startswith("#"):
         continue
+    # A bound is an upper limit, or "LOW-HIGH" for a range.
     name, bound, unit = line.split()
-    limit = float(bound) * SCALE[unit]
+    low, _, high = bound.rpartition("-")
+    target = f"{low} to {high}" if low else f"<= {high}"
     if name not in measured:
-        print(f"verdict {name} MISSING (target <= {bound} {unit})")
+        print(f"verdict {name} MISSING (target {target} {unit})")
         failed += 1
         continue
     value = measured[name] / SCALE[unit]
-    ok = measured[name] <= limit
+    ok = value <= float(high) and (not low or value >= float(low))
     failed += not ok
-    print(f"verdict {name} {'PASS' if ok else 'FAIL'} {value:.3f} {unit} (target <= {bound} {unit})")
+    print(f"verdict {name} {'PASS' if ok else 'FAIL'} {value:.3f} {unit} (target {target} {unit})")
 sys.exit(1 if failed else 0)

@@ -11,6 +11,10 @@
 
 inline const QString crlf = QStringLiteral("\r\n");
 
+// The launcher's name and version, as the configuration's first line and the
+// store carry it.
+inline const QString launcherTitle = QStringLiteral("Tarn Server Launcher v1.8");
+
 // The remote-console password the server gets, and so the one the monitor
 // must send: the password as typed, or "hushed" when it is shorter than two
 // characters.

@@ -1,6 +1,8 @@
 #include "maps/mapsources.h"
 
 #include "launch/shortpath.h"
+#include "store/settingsstore.h"
+#include "store/textcodec.h"
 
 #include <QFile>
 #include <algorithm>
@@ -100,4 +102,42 @@ QStringList mapFileNames(const QString &pattern, bool dmFolder)
     }
     ::closedir(dir);
     return names;
+}
+
+QStringList availableMaps(const QString &gameFolder)
+{
+    QStringList maps;
+    const auto appendUpper = [&maps](const QStringList &names) {
+        for (const QString &name : names)
+            maps.append(upperCp1252(name));
+    };
+    appendUpper(builtInMaps());
+    if (mapPackInstalled(gameFolder))
+        appendUpper(mapPackMaps());
+    // Custom map names are never removed, so no entry of theirs is skipped.
+    for (const NumberedEntry &entry : readNumberedList(customMapsKey, RemovedEntries::Keep))
+        maps.append(upperCp1252(entry.text));
+    maps += mapFileNames(gameFolder + QStringLiteral("\\USER\\MAPS\\DM\\*.BSP"), true);
+    maps += mapFileNames(gameFolder + QStringLiteral("\\USER\\MAPS\\*.BSP"), false);
+    std::stable_sort(maps.begin(), maps.end(),
+        [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return maps;
+}
+
+qsizetype defaultMapRow(const QStringList &available)
+{
+    const QString stored = RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("Default_Map"));
+    const QString map = stored.isEmpty() ? QStringLiteral("DM/MARLOW") : stored;
+    for (qsizetype row = 0; row < available.size(); ++row) {
+        if (available.at(row).compare(map, Qt::CaseInsensitive) == 0)
+            return row;
+    }
+    return -1;
+}
+
+QString startMap(const QStringList &available, qsizetype selectedRow)
+{
+    if (selectedRow >= 0 && selectedRow < available.size())
+        return available.at(selectedRow).toLower();
+    return available.value(1);
 }

@@ -19,3 +19,17 @@ bool mapPackInstalled(const QString &gameFolder);
 // lists them. A name loses its four-character extension, gains "DM/" when
 // dmFolder is set, and is lower-cased.
 QStringList mapFileNames(const QString &pattern, bool dmFolder);
+
+// The available-map list as the main window shows it: built-in maps, the map
+// pack's when installed and the custom maps in upper case, then the map
+// files of USER\MAPS\DM and USER\MAPS; sorted without regard to case,
+// equal names in the order they came.
+QStringList availableMaps(const QString &gameFolder);
+
+// The row of the stored start map ("Default_Map", DM/MARLOW when unset) in
+// the available maps, found without regard to case; -1 when not there.
+qsizetype defaultMapRow(const QStringList &available);
+
+// The start map when the launch uses no map cycle: the selected entry in
+// lower case, else the second entry of the list, else nothing.
+QString startMap(const QStringList &available, qsizetype selectedRow);

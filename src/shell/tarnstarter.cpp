@@ -1,5 +1,6 @@
 #include "shell/tarnstarter.h"
 
+#include "launch/configtext.h"
 #include "monitor/svrmonsession.h"
 #include "platform/localaddress.h"
 #include "shell/frmabout.h"
@@ -16,11 +17,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-
-namespace {
-const QString gameRegistrationKey
-    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarn.exe");
-}
 
 TarnStarter::TarnStarter(QWidget *parent)
     : QMainWindow(parent),
@@ -91,7 +87,7 @@ void TarnStarter::Form_Load()
     rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("Path"), gameFolder);
     ui->Text1->setText(gameFolder);
 
-    LauncherTitle = QStringLiteral("Tarn Server Launcher v1.8");
+    LauncherTitle = launcherTitle;
     rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("FullSoftVer"), LauncherTitle);
 
     ui->Command10->setText(

@@ -32,7 +32,6 @@ public:
     ~TarnStarter() override;
 
     void BuildList();
-    void ListFiles(const QString &Path, bool DM);
     void LoadSettings();
     void SaveSettings();
     void StartServer();
@@ -78,6 +77,7 @@ private:
     QCheckBox *dmFlagBox(int number) const;
     void connectSelfSavingBoxes();
     void showCycleCount(const QString &wording);
+    QStringList listedMaps() const;
 
     std::unique_ptr<Ui::TarnStarter> ui;
     MapCycle mapCycle;

@@ -2,6 +2,7 @@
 
 #include "launch/configtext.h"
 #include "launch/shortpath.h"
+#include "maps/mapsources.h"
 #include "shell/messagebox.h"
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
@@ -45,12 +46,8 @@ LaunchForm TarnStarter::launchForm()
     }
 
     const QList<QListWidgetItem *> selected = ui->List1->selectedItems();
-    if (selected.isEmpty()) {
-        const QListWidgetItem *second = ui->List1->item(1);
-        form.startMap = second ? second->text() : QString();
-    } else {
-        form.startMap = selected.first()->text().toLower();
-    }
+    form.startMap
+        = startMap(listedMaps(), selected.isEmpty() ? -1 : ui->List1->row(selected.first()));
     // "Use this Maplist" decides, as it promises: the cycle is used only
     // when the box is both enabled and ticked.
     form.useMapCycle = ui->Check22->isEnabled() && ui->Check22->checkState() == Qt::Checked;

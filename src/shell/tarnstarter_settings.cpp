@@ -1,6 +1,7 @@
 // Moving the settings between the main window's controls and the store.
 
 #include "launch/shortpath.h"
+#include "maps/mapsources.h"
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
 #include "store/settingstable.h"
@@ -58,14 +59,7 @@ void TarnStarter::LoadSettings()
         ui->Option1->button(gameTypeIndex)->setChecked(true);
 
     BuildList();
-    const QString defaultMap
-        = valueOrDefault(get(QStringLiteral("Default_Map")), QStringLiteral("DM/MARLOW"));
-    for (int row = 0; row < ui->List1->count(); ++row) {
-        if (ui->List1->item(row)->text().compare(defaultMap, Qt::CaseInsensitive) == 0) {
-            ui->List1->setCurrentRow(row);
-            break;
-        }
-    }
+    ui->List1->setCurrentRow(int(defaultMapRow(listedMaps())));
 
     // The stored flags win over what the game type set, even on boxes the
     // game type disabled.

@@ -12,6 +12,10 @@ constexpr quint32 hkeyLocalMachine = 0x80000002;
 
 inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
 
+// Where the game registers its folder, as value "Path".
+inline const QString gameRegistrationKey
+    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarn.exe");
+
 // The numbered lists and the DM flags, each a key of its own below the
 // launcher's.
 inline const QString mapCycleKey = launcherKey + QStringLiteral("\\CustomLST");
