@@ -1,5 +1,6 @@
 // Turning the main window into a launch form, and writing the map files.
 
+#include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "launch/shortpath.h"
 #include "maps/mapsources.h"
@@ -10,17 +11,7 @@
 #include "ui_tarnstarter.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRegularExpression>
-
-namespace {
-
-bool writeFile(QFile &file, const QByteArray &bytes)
-{
-    return file.write(bytes) == bytes.size() && file.flush();
-}
-
-} // namespace
 
 LaunchForm TarnStarter::launchForm()
 {
@@ -58,24 +49,10 @@ LaunchForm TarnStarter::launchForm()
 void TarnStarter::WriteMapListFiles(const LaunchForm &form)
 {
     const QStringList cycle = mapCycleWritten(form);
-    if (cycle.isEmpty())
+    if (cycle.isEmpty() || writeMapFiles(form.text("Text1"), cycle))
         return;
-    const QString gameFolder = form.text("Text1");
-    const QString listPath
-        = hostPath(gameFolder + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst"));
-    if (!listPath.isEmpty())
-        QFile::remove(listPath);
-
-    QFile listFile(listPath);
-    QFile nameFile(hostPath(gameFolder + QStringLiteral("\\TarnStarter.map")));
-    const bool written = !listPath.isEmpty() && listFile.open(QIODevice::WriteOnly)
-        && !nameFile.fileName().isEmpty()
-        && nameFile.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && writeFile(nameFile, mapNameFile(cycle)) && writeFile(listFile, mapCycleFile(cycle));
-    if (!written) {
-        showMessageBox(this, QMessageBox::Critical, QStringLiteral("Error Writing to Maplist"),
-            QStringLiteral("Error writing to ") + upperCp1252(gameFolder)
-                + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst") + crlf
-                + QStringLiteral("Try creating directory manually."));
-    }
+    showMessageBox(this, QMessageBox::Critical, QStringLiteral("Error Writing to Maplist"),
+        QStringLiteral("Error writing to ") + upperCp1252(form.text("Text1"))
+            + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst") + crlf
+            + QStringLiteral("Try creating directory manually."));
 }

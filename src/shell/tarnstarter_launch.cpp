@@ -1,5 +1,6 @@
 // "Go": save, write the configuration and start the game's server.
 
+#include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
 #include "launch/shortpath.h"
@@ -16,57 +17,12 @@
 #include "ui_tarnstarter.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 #include <QScopedValueRollback>
 
 namespace {
 
 const QString serverProgram = QStringLiteral("tarn.exe");
 const QString launcherCaption = QStringLiteral("Tarn Server Launcher");
-
-// Writes a temporary file that replaces the old one only once it is
-// complete, so a crash or a full disk leaves the old file as it was. The
-// flush is checked here: commit() misses a write that fails while flushing
-// and would put an empty file in place of the old one. Returns why it
-// failed, or "".
-QString replaceFile(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
-        && file.commit())
-        return {};
-    return file.errorString();
-}
-
-// The previous configuration becomes the backup; without one there is no
-// backup either. When the backup cannot be written the configuration is
-// left as it is, so the previous one is never lost. Returns what failed, in
-// words naming the file as the operator typed its folder, or "".
-QString writeConfiguration(
-    const QString &gameFolder, const QString &shortFolder, const QByteArray &text)
-{
-    const QString config = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.cfg"));
-    const QString backup = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.bak"));
-    const QString shownConfig = gameFolder + QStringLiteral("\\USER\\Dedicated.cfg");
-    if (shortFolder.isEmpty() || config.isEmpty() || backup.isEmpty())
-        return QStringLiteral("%1 could not be written: the folder does not exist.")
-            .arg(shownConfig);
-    QFile previous(config);
-    if (previous.open(QIODevice::ReadOnly)) {
-        const QString reason = replaceFile(backup, previous.readAll());
-        if (!reason.isEmpty())
-            return QStringLiteral("The backup %1\\USER\\Dedicated.bak could not be written (%2), "
-                                  "so %3 was left as it was.")
-                .arg(gameFolder, reason, shownConfig);
-    } else {
-        QFile::remove(backup);
-    }
-    const QString reason = replaceFile(config, text);
-    if (!reason.isEmpty())
-        return QStringLiteral("%1 could not be written: %2.").arg(shownConfig, reason);
-    return {};
-}
 
 } // namespace
 

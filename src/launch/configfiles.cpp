@@ -1,0 +1,69 @@
+#include "launch/configfiles.h"
+
+#include "launch/configtext.h"
+#include "launch/shortpath.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// Writes a temporary file that replaces the old one only once it is
+// complete, so a crash or a full disk leaves the old file as it was. The
+// flush is checked here: commit() misses a write that fails while flushing
+// and would put an empty file in place of the old one. Returns why it
+// failed, or "".
+QString replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
+        && file.commit())
+        return {};
+    return file.errorString();
+}
+
+bool writeAll(QFile &file, const QByteArray &bytes)
+{
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace
+
+QString writeConfiguration(
+    const QString &gameFolder, const QString &shortFolder, const QByteArray &text)
+{
+    const QString config = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.cfg"));
+    const QString backup = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.bak"));
+    const QString shownConfig = gameFolder + QStringLiteral("\\USER\\Dedicated.cfg");
+    if (shortFolder.isEmpty() || config.isEmpty() || backup.isEmpty())
+        return QStringLiteral("%1 could not be written: the folder does not exist.")
+            .arg(shownConfig);
+    QFile previous(config);
+    if (previous.open(QIODevice::ReadOnly)) {
+        const QString reason = replaceFile(backup, previous.readAll());
+        if (!reason.isEmpty())
+            return QStringLiteral("The backup %1\\USER\\Dedicated.bak could not be written (%2), "
+                                  "so %3 was left as it was.")
+                .arg(gameFolder, reason, shownConfig);
+    } else {
+        QFile::remove(backup);
+    }
+    const QString reason = replaceFile(config, text);
+    if (!reason.isEmpty())
+        return QStringLiteral("%1 could not be written: %2.").arg(shownConfig, reason);
+    return {};
+}
+
+bool writeMapFiles(const QString &gameFolder, const QStringList &cycle)
+{
+    const QString listPath
+        = hostPath(gameFolder + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst"));
+    if (!listPath.isEmpty())
+        QFile::remove(listPath);
+    QFile listFile(listPath);
+    QFile nameFile(hostPath(gameFolder + QStringLiteral("\\TarnStarter.map")));
+    return !listPath.isEmpty() && listFile.open(QIODevice::WriteOnly)
+        && !nameFile.fileName().isEmpty()
+        && nameFile.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && writeAll(nameFile, mapNameFile(cycle)) && writeAll(listFile, mapCycleFile(cycle));
+}
