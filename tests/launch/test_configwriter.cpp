@@ -1,6 +1,5 @@
 #include "launch/configtext.h"
 #include "launch/storedform.h"
-#include "shell/messagebox.h"
 #include "store/settingsstore.h"
 #include "store/settingstable.h"
 #include "store/textcodec.h"
@@ -46,15 +45,7 @@ class TestConfigWriter : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        messages.clear();
-        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &title, const QString &text) {
-            messages.append(title + "|" + text);
-            return int(QMessageBox::Ok);
-        });
-    }
-    void cleanup() { setMessageBoxAnswerer({}); }
+    void init() { answered.texts.clear(); }
 
     void goldenFiles();
     void everyOptionalLine();
@@ -63,7 +54,8 @@ private slots:
     void storeAndWindowAgree();
 
 private:
-    QStringList messages;
+    AnsweredMessages answered;
+    QStringList &messages = answered.texts;
 };
 
 void TestConfigWriter::goldenFiles()

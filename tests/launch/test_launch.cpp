@@ -1,4 +1,3 @@
-#include "shell/messagebox.h"
 #include "shell/svrmon.h"
 #include "store/settingsstore.h"
 #include "support/gui.h"
@@ -51,15 +50,7 @@ class TestLaunch : public QObject
     Q_OBJECT
 private slots:
     // Every message box is answered and kept, so a test can read it.
-    void init()
-    {
-        messages.clear();
-        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &, const QString &text) {
-            messages << text;
-            return int(QMessageBox::Ok);
-        });
-    }
-    void cleanup() { setMessageBoxAnswerer({}); }
+    void init() { answered.texts.clear(); }
 
     void launchesEndToEnd();
     void unusableGameFolder();
@@ -71,7 +62,8 @@ private slots:
     void bannerOpensTheMonitorWithoutAMouse();
 
 private:
-    QStringList messages;
+    AnsweredMessages answered;
+    QStringList &messages = answered.texts;
 };
 
 void TestLaunch::launchesEndToEnd()

@@ -3,6 +3,7 @@
 // What the window tests share: a main window on a fresh store, a game folder
 // to launch in, files, and the windows that are open.
 
+#include "shell/messagebox.h"
 #include "shell/tarnstarter.h"
 #include "support/teststore.h"
 
@@ -50,6 +51,22 @@ inline QString toolPath(const QString &tool)
     return qEnvironmentVariable("TARN_TOOLS_DIR") + QLatin1Char('/') + tool + QLatin1Char('/')
         + tool;
 }
+
+// Answers every message box with OK while it lives, keeping title and text.
+class AnsweredMessages
+{
+public:
+    AnsweredMessages()
+    {
+        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &title, const QString &text) {
+            texts << title + QLatin1Char('|') + text;
+            return int(QMessageBox::Ok);
+        });
+    }
+    ~AnsweredMessages() { setMessageBoxAnswerer({}); }
+
+    QStringList texts;
+};
 
 // A game folder with USER\MAPLISTS and, when asked, a server program: our
 // stand-in server, or a script that only notes each start in "started".
