@@ -7,8 +7,8 @@ set(TARN_APP_ID io.github.tarnstarter.TarnStarter)
 
 # The programs link our own libraries statically and Qt and SQLite from the
 # system, so an installed copy needs no run path into the build tree.
-set_target_properties(tarnstarter tarnded tarnreg PROPERTIES INSTALL_RPATH "")
-install(TARGETS tarnstarter tarnded tarnreg RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set_target_properties(tarnstarter tarnded tarnreg tarnctl PROPERTIES INSTALL_RPATH "")
+install(TARGETS tarnstarter tarnded tarnreg tarnctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${TARN_PACKAGING_DIR}/tarnstarter.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -26,7 +26,7 @@ endforeach()
 # Manual pages go out compressed where gzip is at hand, as Debian expects;
 # -n leaves the time stamp out so that the package builds reproducibly.
 find_program(TARN_GZIP gzip)
-set(TARN_MAN_PAGES tarnstarter tarnreg tarnded)
+set(TARN_MAN_PAGES tarnstarter tarnreg tarnded tarnctl)
 foreach(page ${TARN_MAN_PAGES})
     set(source ${TARN_PACKAGING_DIR}/man/${page}.1)
     if(TARN_GZIP)
@@ -44,6 +44,22 @@ endforeach()
 add_custom_target(tarn_man_pages ALL DEPENDS ${TARN_MAN_FILES})
 install(FILES ${TARN_MAN_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The server unit, installed but not enabled, names tarnctl where this
+# installation puts it; the prefix is only known when installing (a package
+# installs to its own).
+set(TARN_UNIT tarnstarter-server@.service)
+install(CODE "
+    file(READ \"${TARN_PACKAGING_DIR}/${TARN_UNIT}\" unit)
+    string(REPLACE /usr/bin/tarnctl \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tarnctl\"
+        unit \"\${unit}\")
+    file(WRITE \"${CMAKE_BINARY_DIR}/systemd/${TARN_UNIT}\" \"\${unit}\")
+")
+install(FILES ${CMAKE_BINARY_DIR}/systemd/${TARN_UNIT} DESTINATION lib/systemd/system)
+# The user the unit runs as, made by systemd-sysusers (the package's
+# postinst runs it).
+install(FILES ${TARN_PACKAGING_DIR}/tarnstarter.sysusers
+    DESTINATION lib/sysusers.d RENAME tarnstarter.conf)
+
 set(CPACK_PACKAGE_NAME tarnstarter)
 set(CPACK_PACKAGE_VENDOR "The TarnStarter developers")
 set(CPACK_PACKAGE_CONTACT "The TarnStarter developers <maintainers@tarnstarter.invalid>")
@@ -51,8 +67,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "launcher and remote console for a Tarn de
 set(CPACK_PACKAGE_DESCRIPTION
     "TarnStarter sets up a dedicated server of the game Tarn in one window, writes its\n"
     "configuration and map cycle, starts it, and watches it through a remote console.\n"
-    "It comes with tarnreg, a command-line tool for its settings store, and tarnded,\n"
-    "a stand-in server for trying the launcher without the game.")
+    "It comes with tarnreg, a command-line tool for its settings store, tarnctl,\n"
+    "which runs and supervises the server without a desktop (with a systemd unit),\n"
+    "and tarnded, a stand-in server for trying the launcher without the game.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_STRIP_FILES ON)
 
@@ -69,5 +86,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 # A Windows server executable in the game folder is started through wine.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TARN_PACKAGING_DIR}/debian/postinst)
 
 include(CPack)

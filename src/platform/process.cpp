@@ -32,9 +32,8 @@ struct ChildFailure
 // may only make async-signal-safe calls, since the launcher has threads.
 struct Launch
 {
-    std::vector<std::string> arguments;
+    ResolvedLaunch resolved;
     std::vector<char *> argv;
-    std::string directory;
     char **environment = nullptr;
     int highestDescriptor = 0;
 };
@@ -167,7 +166,7 @@ void resetSignals()
         if (fd != null && dup2(null, fd) < 0)
             giveUp(reportFd, Step::NullDevice);
     }
-    if (chdir(launch.directory.c_str()) != 0)
+    if (chdir(launch.resolved.directory.c_str()) != 0)
         giveUp(reportFd, Step::Directory);
     closeOtherDescriptors(reportFd, launch.highestDescriptor);
     execve(launch.argv[0], launch.argv.data(), launch.environment);
@@ -210,10 +209,28 @@ std::string describe(
     return program + " could not be started: " + reason;
 }
 
-// Checks what can be checked before anything starts, so that the common
-// mistakes are reported in plain words and leave nothing behind.
+// Everything the child needs that resolving does not give, made before the
+// fork.
 bool prepare(const std::string &program, const std::string &arguments,
     const std::string &workingDirectory, Launch *launch, std::string *error)
+{
+    if (!resolveLaunch(program, arguments, workingDirectory, &launch->resolved, error))
+        return false;
+    for (std::string &argument : launch->resolved.arguments)
+        launch->argv.push_back(argument.data());
+    launch->argv.push_back(nullptr);
+    launch->environment = environ;
+    const long highest = sysconf(_SC_OPEN_MAX);
+    launch->highestDescriptor = highest > 0 && highest < INT_MAX ? static_cast<int>(highest) : 1024;
+    return true;
+}
+
+} // namespace
+
+// Checks what can be checked before anything starts, so that the common
+// mistakes are reported in plain words and leave nothing behind.
+bool resolveLaunch(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, ResolvedLaunch *resolved, std::string *error)
 {
     std::string programPath = hostPath(program);
     if (programPath.empty())
@@ -231,34 +248,25 @@ bool prepare(const std::string &program, const std::string &arguments,
         const std::string wine = findWine();
         if (wine.empty())
             return fail(error, program + " is a Windows program and wine is not installed");
-        launch->arguments = {wine, programPath};
+        resolved->arguments = {wine, programPath};
     } else {
         if (access(programPath.c_str(), X_OK) != 0)
             return fail(error, program + " is not executable");
-        launch->arguments = {programPath};
+        resolved->arguments = {programPath};
     }
     for (std::string &argument : splitCommandLine(arguments))
-        launch->arguments.push_back(std::move(argument));
+        resolved->arguments.push_back(std::move(argument));
 
-    launch->directory = hostPath(workingDirectory);
-    if (launch->directory.empty())
+    resolved->directory = hostPath(workingDirectory);
+    if (resolved->directory.empty())
         return fail(
             error, "The working folder " + workingDirectory + " is on a drive that is not mapped");
-    if (stat(launch->directory.c_str(), &info) != 0)
+    if (stat(resolved->directory.c_str(), &info) != 0)
         return fail(error, "The working folder " + workingDirectory + " does not exist");
     if (!S_ISDIR(info.st_mode))
         return fail(error, "The working folder " + workingDirectory + " is not a folder");
-
-    for (std::string &argument : launch->arguments)
-        launch->argv.push_back(argument.data());
-    launch->argv.push_back(nullptr);
-    launch->environment = environ;
-    const long highest = sysconf(_SC_OPEN_MAX);
-    launch->highestDescriptor = highest > 0 && highest < INT_MAX ? static_cast<int>(highest) : 1024;
     return true;
 }
-
-} // namespace
 
 bool startDetached(const std::string &program, const std::string &arguments,
     const std::string &workingDirectory, std::string *error)

@@ -9,6 +9,21 @@ namespace platform {
 // theirs (blanks separate, double quotes group, backslashes escape quotes).
 std::vector<std::string> splitCommandLine(const std::string &arguments);
 
+// What starting a program comes to on this host: the program file and its
+// arguments as exec takes them (wine and the host path of a Windows
+// executable first) and the host folder it runs in.
+struct ResolvedLaunch
+{
+    std::vector<std::string> arguments;
+    std::string directory;
+};
+
+// Resolves a start the way startDetached does, without starting anything,
+// for a caller that runs and watches the program itself. Returns false, with
+// the reason in `error`, when the program could not be started.
+bool resolveLaunch(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, ResolvedLaunch *resolved, std::string *error);
+
 // Starts a program by its full path, never through a search path, and does
 // not wait for it. `program` is a Windows-style or host path, resolved
 // component by component without regard to case; `arguments` is the rest of

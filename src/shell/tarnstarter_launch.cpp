@@ -3,8 +3,8 @@
 #include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
+#include "launch/serverstart.h"
 #include "launch/shortpath.h"
-#include "platform/process.h"
 #include "shell/frmabout.h"
 #include "shell/frmcmdlist.h"
 #include "shell/frmhelp.h"
@@ -21,7 +21,6 @@
 
 namespace {
 
-const QString serverProgram = QStringLiteral("tarn.exe");
 const QString launcherCaption = QStringLiteral("Tarn Server Launcher");
 
 } // namespace
@@ -85,20 +84,12 @@ void TarnStarter::launch()
 
 void TarnStarter::StartServer()
 {
-    // The server is started by its full path in the game folder, so that no
-    // other "tarn.exe" (the launcher's own folder among them) runs instead.
     // A server that cannot start leaves the window in view, so the operator
     // can mend what the message names.
-    const QString arguments = LaunchCommand.mid(serverProgram.size() + 1);
-    std::string error;
-    if (gameFolderShort.isEmpty()
-        || !platform::startDetached(
-            (gameFolderShort + QLatin1Char('\\') + serverProgram).toStdString(),
-            arguments.toStdString(), gameFolderShort.toStdString(), &error)) {
-        launchFailures.append(QStringLiteral("The server could not be started: %1.")
-                                  .arg(error.empty() ? ui->Text1->text() + QStringLiteral("\\")
-                                              + serverProgram + QStringLiteral(" was not found")
-                                                     : QString::fromStdString(error)));
+    const QString failure = startServer(
+        ui->Text1->text(), gameFolderShort, LaunchCommand.mid(serverProgram.size() + 1));
+    if (!failure.isEmpty()) {
+        launchFailures.append(failure);
         return;
     }
 

@@ -1,4 +1,3 @@
-#include "shell/svrmon.h"
 #include "store/settingsstore.h"
 #include "support/gui.h"
 #include "support/rconclient.h"
@@ -58,7 +57,6 @@ private slots:
     void folderWithoutTheProgram();
     void secondGoDuringALaunchIsIgnored();
     void exitOrCloseAtAnyMomentOfGo();
-    void bannerOpensOneMonitorThatKeepsItsPassword();
     void bannerOpensTheMonitorWithoutAMouse();
 
 private:
@@ -277,34 +275,6 @@ void TestLaunch::exitOrCloseAtAnyMomentOfGo()
         }
         closeWindowsBut();
     }
-}
-
-void TestLaunch::bannerOpensOneMonitorThatKeepsItsPassword()
-{
-    MainWindow w;
-    QUdpSocket server;
-    QVERIFY(server.bind(QHostAddress::LocalHost, 0));
-    rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(server.localPort()));
-    rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "first");
-    w.open();
-    const auto polled = [&] {
-        qobject_cast<SvrMon *>(openWindow("SvrMon"))->Timer1_Timer();
-        QByteArray datagram;
-        if (server.waitForReadyRead(2000)) {
-            datagram.resize(int(server.pendingDatagramSize()));
-            server.readDatagram(datagram.data(), datagram.size());
-        }
-        return datagram;
-    };
-    QTest::mouseClick(w.get("Picture1"), Qt::LeftButton);
-    QWidget *first = openWindow("SvrMon");
-    QVERIFY(polled().contains("rcon first "));
-
-    rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "second");
-    QTest::mouseClick(w.get("Picture1"), Qt::LeftButton);
-    QCOMPARE(openWindow("SvrMon"), first);
-    QVERIFY(polled().contains("rcon first "));
-    first->close();
 }
 
 void TestLaunch::bannerOpensTheMonitorWithoutAMouse()

@@ -3,8 +3,10 @@
 // What the window tests share: a main window on a fresh store, a game folder
 // to launch in, files, and the windows that are open.
 
+#include "platform/registry.h"
 #include "shell/messagebox.h"
 #include "shell/tarnstarter.h"
+#include "store/settingsstore.h"
 #include "support/teststore.h"
 
 #include <QApplication>
@@ -26,6 +28,20 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Stores entries 1, 2, ... of a numbered list in one write, so that even a
+// list filled to its last entry is quickly made.
+inline bool putEntries(const QString &key, const QStringList &texts)
+{
+    std::vector<platform::RegWrite> writes(texts.size());
+    for (int i = 0; i < texts.size(); ++i) {
+        const QByteArray text = texts[i].toLatin1();
+        writes[i] = {platform::hkeyLocalMachine, key.toStdString(), true,
+            numberedEntryName(i + 1).toStdString(), platform::regSz,
+            {text.constData(), text.constData() + text.size() + 1}};
+    }
+    return platform::regWriteBatch(writes) == platform::errorSuccess;
 }
 
 // The open top-level window of that name, if any.

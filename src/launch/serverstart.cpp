@@ -1,0 +1,29 @@
+#include "launch/serverstart.h"
+
+#include "platform/process.h"
+
+QString serverProgramPath(const QString &shortFolder)
+{
+    return shortFolder + QLatin1Char('\\') + serverProgram;
+}
+
+QString serverStartFailure(const QString &gameFolder, const QString &reason)
+{
+    return QStringLiteral("The server could not be started: %1.")
+        .arg(reason.isEmpty()
+                ? gameFolder + QLatin1Char('\\') + serverProgram + QStringLiteral(" was not found")
+                : reason);
+}
+
+// By its full path, so that no other "tarn.exe" (the launcher's own folder
+// among them) runs instead.
+QString startServer(const QString &gameFolder, const QString &shortFolder, const QString &arguments)
+{
+    if (shortFolder.isEmpty())
+        return serverStartFailure(gameFolder, {});
+    std::string error;
+    if (platform::startDetached(serverProgramPath(shortFolder).toStdString(),
+            arguments.toStdString(), shortFolder.toStdString(), &error))
+        return {};
+    return serverStartFailure(gameFolder, QString::fromStdString(error));
+}

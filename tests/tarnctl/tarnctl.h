@@ -1,0 +1,29 @@
+#pragma once
+
+// Runs tarnctl as an operator would, on the store the test points at.
+
+#include "support/gui.h"
+
+#include <QProcess>
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline Run runTarnctl(const QStringList &arguments, int waitMs = 30000)
+{
+    QProcess process;
+    process.start(toolPath(QStringLiteral("tarnctl")), arguments);
+    process.waitForFinished(waitMs);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// The file but its first line, which carries the time it was written.
+inline QByteArray withoutHeader(const QByteArray &config)
+{
+    return config.mid(config.indexOf("\r\n"));
+}

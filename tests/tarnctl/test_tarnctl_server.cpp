@@ -1,0 +1,256 @@
+#include "monitor/rconrequest.h"
+#include "restartpolicy.h"
+#include "store/settingsstore.h"
+#include "support/rconclient.h"
+#include "tarnctl.h"
+
+#include <QDirIterator>
+#include <QNetworkDatagram>
+#include <QRegularExpression>
+#include <QTest>
+#include <QUdpSocket>
+#include <csignal>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The processes whose parent is `parent`, from /proc.
+QList<qint64> childrenOf(qint64 parent)
+{
+    QList<qint64> children;
+    QDirIterator entries("/proc", QDir::Dirs | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QByteArray stat = readFile(entries.filePath() + "/stat");
+        // The name in parentheses may hold blanks; the parent follows the state.
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == parent)
+            children.append(entries.fileName().toLongLong());
+    }
+    return children;
+}
+
+// A process that ended but was not reaped yet counts as gone.
+bool processRuns(qint64 pid)
+{
+    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    return !stat.isEmpty() && stat.at(stat.lastIndexOf(')') + 2) != 'Z';
+}
+
+// Whether the server on the port answers, within a while: then it has its
+// socket and signal handlers in place.
+bool answers(quint16 port)
+{
+    return QTest::qWaitFor(
+        [&] { return askServer(port, "secret1", "status", 300).startsWith("map: "); }, 20000);
+}
+
+// A store and a game folder whose server is tarnded, on a free port.
+struct Server
+{
+    Server()
+    {
+        rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path());
+        rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(port));
+        rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "secret1");
+    }
+    // A server started detached must not outlive the test.
+    ~Server() { askServer(port, "secret1", "quit", 300); }
+
+    TestStore store;
+    GameFolder game {GameFolder::Server::Tarnded};
+    quint16 port = freeUdpPort();
+};
+
+// tarnctl start --foreground, running while the test watches it.
+struct Watcher
+{
+    explicit Watcher(const QStringList &options, double timeScale = 1)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TARNCTL_TIME_SCALE", QString::number(timeScale));
+        process.setProcessEnvironment(environment);
+        process.start(toolPath("tarnctl"), QStringList {"start", "--foreground"} + options);
+    }
+    ~Watcher()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    // The server tarnctl runs now, once one runs other than `previous`.
+    qint64 server(qint64 previous = 0)
+    {
+        qint64 found = 0;
+        const bool running = QTest::qWaitFor(
+            [&] {
+                const QList<qint64> children = childrenOf(process.processId());
+                found = children.isEmpty() ? 0 : children.first();
+                return found && found != previous;
+            },
+            20000);
+        return running ? found : 0;
+    }
+
+    QProcess process;
+};
+
+} // namespace
+
+class TestTarnctlServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void remoteConsole();
+    void onlyTheServerAnswers();
+    void foregroundQuit();
+    void restartsAfterCrashes();
+    void stopSignalTakesTheServer();
+    void restartWaits();
+};
+
+void TestTarnctlServer::remoteConsole()
+{
+    Server server;
+    // Only a watching tarnctl can restart the server.
+    QCOMPARE(runTarnctl({"start", "--restart"}).status, 2);
+    QCOMPARE(runTarnctl({"start"}).status, 0);
+    const Run status = runTarnctl({"rcon", "status"});
+    QCOMPARE(status.status, 0);
+    QVERIFY2(status.out.startsWith("map: "), status.out);
+    QVERIFY(!status.out.contains('\r'));
+    QCOMPARE(runTarnctl({"status"}).out, status.out);
+
+    const Run refused = runTarnctl({"rcon", "--password", "wrong", "status"});
+    QCOMPARE(refused.status, 4);
+    QCOMPARE(refused.out, QByteArray("Bad rcon_password.\n"));
+
+    // tarnded cuts this reply into three datagrams.
+    const QByteArray words(3000, 'w');
+    QCOMPARE(runTarnctl({"rcon", "say", words}).out, "console: " + words + "\n");
+
+    QCOMPARE(runTarnctl({"rcon", "quit"}).status, 0);
+    const Run silent = runTarnctl({"rcon", "--timeout", "0.3", "status"});
+    QCOMPARE(silent.status, 3);
+    QCOMPARE(silent.err,
+        QStringLiteral("tarnctl: no answer from 127.0.0.1:%1 within 0.3 s\n")
+            .arg(server.port)
+            .toUtf8());
+}
+
+// The request is the monitor's, with the stored password; only replies from
+// the server's address and port count.
+void TestTarnctlServer::onlyTheServerAnswers()
+{
+    TestStore store;
+    QUdpSocket server;
+    QUdpSocket stranger;
+    QVERIFY(server.bind(QHostAddress::LocalHost, 0));
+    QVERIFY(stranger.bind(QHostAddress::LocalHost, 0));
+    rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(server.localPort()));
+    rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", QStringLiteral(u"caf\u00e9"));
+
+    QProcess process;
+    process.start(toolPath("tarnctl"), {"rcon", "--timeout", "5", "say", "hi"});
+    QVERIFY(server.waitForReadyRead(10000));
+    const QNetworkDatagram request = server.receiveDatagram();
+    QCOMPARE(request.data(), rconDatagram(QStringLiteral(u"caf\u00e9"), " say hi "));
+    stranger.writeDatagram("\xFF\xFF\xFF\xFFprint\nstranger\n", request.senderAddress(),
+        quint16(request.senderPort()));
+    // A reply is whole once the server falls quiet.
+    for (const QByteArray piece : {"caf\xE9\n", "and more\n"}) {
+        server.writeDatagram("\xFF\xFF\xFF\xFFprint\n" + piece, request.senderAddress(),
+            quint16(request.senderPort()));
+        QTest::qSleep(50);
+    }
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("caf\xC3\xA9\nand more\n"));
+}
+
+void TestTarnctlServer::foregroundQuit()
+{
+    Server server;
+    Watcher watcher({"--restart"});
+    QVERIFY(answers(server.port));
+    QCOMPARE(runTarnctl({"rcon", "quit"}).out, QByteArray("Server quit.\n"));
+    QVERIFY(watcher.process.waitForFinished(20000));
+    QCOMPARE(watcher.process.exitCode(), 0);
+    // The server's console, each line after a timestamp.
+    const QByteArray out = watcher.process.readAllStandardOutput();
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Listening on ")
+                 .match(QString::fromUtf8(out))
+                 .hasMatch(),
+        out);
+    QVERIFY(out.contains(" Server quit.\n"));
+}
+
+// Each crash waits twice as long as the one before; the sixth within the
+// window ends the watch.
+void TestTarnctlServer::restartsAfterCrashes()
+{
+    Server server;
+    const double scale = 0.05;
+    Watcher watcher({"--restart"}, scale);
+    qint64 pid = watcher.server();
+    QVERIFY(pid);
+    for (int crash = 0; crash < 5; ++crash) {
+        QElapsedTimer sinceKill;
+        sinceKill.start();
+        ::kill(pid_t(pid), SIGKILL);
+        pid = watcher.server(pid);
+        QVERIFY(pid);
+        QCOMPARE_GE(sinceKill.elapsed(), qint64(1000 * scale) << crash);
+    }
+    ::kill(pid_t(pid), SIGKILL);
+    QVERIFY(watcher.process.waitForFinished(20000));
+    QCOMPARE(watcher.process.exitCode(), 3);
+    QVERIFY(watcher.process.readAllStandardError().contains("giving up"));
+}
+
+void TestTarnctlServer::stopSignalTakesTheServer()
+{
+    Server server;
+    Watcher watcher({"--restart"});
+    const qint64 pid = watcher.server();
+    QVERIFY(pid);
+    QVERIFY(answers(server.port));
+    ::kill(pid_t(watcher.process.processId()), SIGTERM);
+    QVERIFY(watcher.process.waitForFinished(20000));
+    QCOMPARE(watcher.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(watcher.process.exitCode(), 0);
+    QVERIFY(!processRuns(pid));
+    // The server had the chance to shut down cleanly.
+    QVERIFY(watcher.process.readAllStandardOutput().contains(" Stopped by signal.\n"));
+
+    // Even a tarnctl killed outright takes its server along.
+    Watcher killed({"--restart"});
+    const qint64 orphan = killed.server();
+    QVERIFY(orphan);
+    killed.process.kill();
+    QTRY_VERIFY_WITH_TIMEOUT(!processRuns(orphan), 20000);
+}
+
+void TestTarnctlServer::restartWaits()
+{
+    using tarnctl::RestartPolicy;
+    RestartPolicy policy(10, 300s);
+    const auto start = RestartPolicy::Clock::now();
+    QList<qint64> waits;
+    for (int crash = 0; crash < 8; ++crash)
+        waits.append(policy.serverEnded(start + crash * 1s, 1s)->count());
+    QCOMPARE(waits, QList<qint64>({1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000}));
+    // Ten good minutes start the waits over.
+    QCOMPARE(policy.serverEnded(start + 900s, 10min)->count(), 1000);
+    QCOMPARE(policy.serverEnded(start + 901s, 1s)->count(), 2000);
+
+    // Ends older than the window no longer count.
+    RestartPolicy strict(2, 300s);
+    QVERIFY(strict.serverEnded(start, 1s));
+    QVERIFY(strict.serverEnded(start + 1s, 1s));
+    QVERIFY(!strict.serverEnded(start + 2s, 1s));
+    QVERIFY(strict.serverEnded(start + 302s, 1s));
+}
+
+QTEST_MAIN(TestTarnctlServer)
+#include "test_tarnctl_server.moc"

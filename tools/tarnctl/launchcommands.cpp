@@ -1,0 +1,94 @@
+#include "launchcommands.h"
+
+#include "launch/configfiles.h"
+#include "launch/configtext.h"
+#include "launch/gamefolder.h"
+#include "launch/serverstart.h"
+#include "launch/shortpath.h"
+#include "launch/storedform.h"
+#include "store/textcodec.h"
+#include "supervisor.h"
+
+#include <cstdio>
+
+namespace tarnctl {
+
+namespace {
+
+void complain(const QString &text)
+{
+    std::fprintf(stderr, "tarnctl: %s\n", text.toUtf8().constData());
+}
+
+// The server's own settings, read once, and where it runs.
+struct Launch
+{
+    LaunchForm form;
+    QString gameFolder;
+    QString shortFolder;
+};
+
+enum class Written { Nothing, Partly, All };
+
+// Writes the map files and Dedicated.cfg as "Go" does. Like "Go", a file
+// that cannot be written is reported and the rest goes on; an unusable game
+// folder stops everything.
+Written writeLaunchFiles(Launch &launch)
+{
+    launch.form = launchFormFromStore();
+    launch.gameFolder = launch.form.text("Text1");
+    if (const QString problem = gameFolderProblem(launch.gameFolder); !problem.isEmpty()) {
+        complain(problem);
+        return Written::Nothing;
+    }
+    Written written = Written::All;
+    const QStringList cycle = mapCycleWritten(launch.form);
+    if (!cycle.isEmpty() && !writeMapFiles(launch.gameFolder, cycle)) {
+        complain(QStringLiteral("Error writing to %1\\USER\\MAPLISTS\\TarnStarter.lst or "
+                                "%1\\TarnStarter.map. Try creating the folder manually.")
+                     .arg(launch.gameFolder));
+        written = Written::Partly;
+    }
+    const QByteArray text = toWindows1252(configText(launch.form, QDateTime::currentDateTime()));
+    launch.shortFolder = GetShortPath(launch.gameFolder);
+    if (const QString failure = writeConfiguration(launch.gameFolder, launch.shortFolder, text);
+        !failure.isEmpty()) {
+        complain(failure);
+        written = Written::Partly;
+    }
+    return written;
+}
+
+} // namespace
+
+int runConfig(const Options &options)
+{
+    if (options.print) {
+        const QByteArray text
+            = toWindows1252(configText(launchFormFromStore(), QDateTime::currentDateTime()));
+        std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    Launch launch;
+    return writeLaunchFiles(launch) == Written::All ? 0 : 1;
+}
+
+int runStart(const Options &options)
+{
+    Launch launch;
+    if (writeLaunchFiles(launch) == Written::Nothing)
+        return 1;
+    const QString arguments = serverArguments(launch.form.text("Text5"));
+    if (options.foreground) {
+        Supervisor supervisor(launch.gameFolder, launch.shortFolder, arguments, options);
+        return supervisor.run();
+    }
+    if (const QString failure = startServer(launch.gameFolder, launch.shortFolder, arguments);
+        !failure.isEmpty()) {
+        complain(failure);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace tarnctl
