@@ -22,14 +22,6 @@ QString fromBytes(std::string_view bytes)
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
-std::uint32_t dwordValue(const std::uint8_t *data, std::uint32_t size)
-{
-    std::uint32_t value = 0;
-    for (std::uint32_t i = 0; i < 4 && i < size; ++i)
-        value |= std::uint32_t(data[i]) << (8 * i);
-    return value;
-}
-
 bool fileExists(const QString &windowsPath)
 {
     const std::string host = platform::hostPath(windowsPath.toStdString());
@@ -64,7 +56,7 @@ bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyR
     if (type == platform::regSz)
         KeyVal = fromBytes(text);
     else if (type == platform::regDword)
-        KeyVal = QString::number(dwordValue(buffer, size));
+        KeyVal = QString::number(platform::regDwordValue(buffer, size));
 
     platform::regCloseKey(key);
     return true;

@@ -77,9 +77,9 @@ void appendUtf8(std::string &out, char32_t c)
     }
 }
 
-// Decodes one UTF-8 sequence at text[pos] and advances pos. A malformed
-// sequence yields U+FFFD (which becomes '?') and consumes one byte.
-char32_t nextUtf8(std::string_view text, std::size_t &pos)
+} // namespace
+
+std::optional<char32_t> nextUtf8(std::string_view text, std::size_t &pos)
 {
     const auto lead = static_cast<unsigned char>(text[pos]);
     if (lead < 0x80) {
@@ -103,29 +103,27 @@ char32_t nextUtf8(std::string_view text, std::size_t &pos)
         minimum = 0x10000;
     } else {
         ++pos;
-        return 0xFFFD;
+        return std::nullopt;
     }
     if (pos + length > text.size()) {
         ++pos;
-        return 0xFFFD;
+        return std::nullopt;
     }
     for (int i = 1; i < length; ++i) {
         const auto next = static_cast<unsigned char>(text[pos + i]);
         if ((next & 0xC0) != 0x80) {
             ++pos;
-            return 0xFFFD;
+            return std::nullopt;
         }
         c = (c << 6) | (next & 0x3F);
     }
     if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
         ++pos;
-        return 0xFFFD;
+        return std::nullopt;
     }
     pos += length;
     return c;
 }
-
-} // namespace
 
 std::string utf16ToCp1252(std::u16string_view text)
 {
@@ -156,8 +154,10 @@ std::string utf8ToCp1252(std::string_view text)
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
-    while (pos < text.size())
-        out += charToByte(nextUtf8(text, pos));
+    while (pos < text.size()) {
+        const auto c = nextUtf8(text, pos);
+        out += c ? charToByte(*c) : '?';
+    }
     return out;
 }
 

@@ -5,14 +5,13 @@
 // with a buffer of that size they fill it with the published MIB_TCPTABLE or
 // MIB_IFTABLE bytes.
 
+#include "platform/winerror.h"
+
 #include <cstdint>
 
 namespace platform {
 
-inline constexpr unsigned long noError = 0;
-inline constexpr unsigned long errorNotSupported = 50;
-inline constexpr unsigned long errorInvalidParameter = 87;
-inline constexpr unsigned long errorInsufficientBuffer = 122;
+inline constexpr unsigned long noError = errorSuccess;
 
 // Returns noError and fills `buffer`; errorInsufficientBuffer with *size set
 // to the need when `buffer` is null or *size is too small; errorNotSupported

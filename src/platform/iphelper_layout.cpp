@@ -1,5 +1,7 @@
 #include "platform/iphelper_layout.h"
 
+#include "platform/registry.h"
+
 #include <algorithm>
 #include <type_traits>
 
@@ -7,9 +9,10 @@ namespace platform {
 
 namespace {
 
+// Every field is a double word, as the registry stores one.
 uint32_t load32(const uint8_t *p)
 {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return regDwordValue(p, 4);
 }
 
 void store32(uint8_t *p, uint32_t value)

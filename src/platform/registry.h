@@ -7,6 +7,9 @@
 // Key paths and value names are Windows-1252 bytes, compared without regard
 // to case and kept as first written. Status codes are the Windows ones.
 
+#include "platform/winerror.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,14 +37,15 @@ constexpr std::uint32_t regSz = 1;
 constexpr std::uint32_t regBinary = 3;
 constexpr std::uint32_t regDword = 4;
 
-constexpr long errorSuccess = 0;
-constexpr long errorFileNotFound = 2;
-constexpr long errorAccessDenied = 5;
-constexpr long errorInvalidHandle = 6;
-constexpr long errorInvalidParameter = 87;
-constexpr long errorMoreData = 234;
-constexpr long errorNoMoreItems = 259;
-constexpr long errorRegistryCorrupt = 1015;
+// The number a REG_DWORD holds: four bytes, the lowest first. A shorter
+// value gives what its bytes hold.
+constexpr std::uint32_t regDwordValue(const std::uint8_t *data, std::size_t size)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size && i < 4; ++i)
+        value |= std::uint32_t(data[i]) << (8 * i);
+    return value;
+}
 
 // Opens an existing key for reading.
 long regOpenKey(Key parent, const std::string &subKey, Key *result);

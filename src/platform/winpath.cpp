@@ -48,33 +48,15 @@ std::vector<std::string> components(std::string_view path)
 }
 
 // Names compare in the code page's upper case, the case the program gives
-// the folders it stores. UTF-8 is decoded loosely: a byte that does not start
-// a valid sequence stands for itself, which is enough to compare names.
+// the folders it stores. A byte that does not begin a UTF-8 sequence stands
+// for itself, so a name in a single-byte code page still matches its capitals.
 std::u32string foldedName(std::string_view name)
 {
     std::u32string out;
     out.reserve(name.size());
-    std::size_t i = 0;
-    while (i < name.size()) {
-        const auto lead = static_cast<unsigned char>(name[i]);
-        int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 0;
-        char32_t c = lead;
-        if (length > 1 && i + length <= name.size()) {
-            c = lead & (length == 2 ? 0x1F : 0x0F);
-            for (int k = 1; k < length; ++k) {
-                const auto next = static_cast<unsigned char>(name[i + k]);
-                if ((next & 0xC0) != 0x80) {
-                    c = lead;
-                    length = 1;
-                    break;
-                }
-                c = (c << 6) | (next & 0x3F);
-            }
-        } else {
-            length = 1;
-        }
-        out += upperCp1252(c);
-        i += length;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        out += upperCp1252(nextUtf8(name, i).value_or(byte));
     }
     return out;
 }

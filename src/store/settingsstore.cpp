@@ -16,10 +16,7 @@ std::string toBytes(const QString &text)
 // least three digits: 7 -> "007".
 QString formatDword(const std::uint8_t *data, std::uint32_t size)
 {
-    std::uint32_t value = 0;
-    for (std::uint32_t i = 0; i < 4 && i < size; ++i)
-        value |= std::uint32_t(data[i]) << (8 * i);
-    const float single = float(value);
+    const float single = float(platform::regDwordValue(data, size));
     return QStringLiteral("%1").arg(qulonglong(single), 3, 10, QLatin1Char('0'));
 }
 

@@ -75,20 +75,15 @@ const char *typeName(std::uint32_t type)
     return type < std::size(names) ? names[type] : "REG_UNKNOWN";
 }
 
-std::uint64_t littleEndian(const std::vector<std::uint8_t> &data)
-{
-    std::uint64_t value = 0;
-    for (std::size_t i = data.size(); i-- > 0;)
-        value = value << 8 | data[i];
-    return value;
-}
-
 std::string shownData(std::uint32_t type, std::vector<std::uint8_t> data)
 {
     char buffer[32];
+    // A REG_QWORD is two double words, the low one first.
     if ((type == regDword && data.size() == 4) || (type == 11 && data.size() == 8)) {
-        std::snprintf(
-            buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(littleEndian(data)));
+        std::uint64_t value = regDwordValue(data.data(), 4);
+        if (data.size() == 8)
+            value |= std::uint64_t(regDwordValue(data.data() + 4, 4)) << 32;
+        std::snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(value));
         return buffer;
     }
     if (type == regSz || type == 2 || type == 7) {

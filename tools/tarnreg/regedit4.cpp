@@ -311,9 +311,8 @@ bool regedit4Value(const std::string &name, std::uint32_t type,
     if (type == platform::regSz && isPlainText(data)) {
         *text += quoted(std::string(data.begin(), data.end() - 1));
     } else if (type == platform::regDword && data.size() == 4) {
-        const std::uint32_t value
-            = data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", value);
+        std::snprintf(
+            buffer, sizeof buffer, "dword:%08x", platform::regDwordValue(data.data(), data.size()));
         *text += buffer;
     } else {
         if (type == platform::regBinary) {

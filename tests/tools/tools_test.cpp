@@ -1,0 +1,210 @@
+// The two tools as their users meet them: tarnreg on a store of its own,
+// tarnded answering remote-console datagrams on loopback.
+
+#include "support/rconclient.h"
+
+#include <QDir>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+using Run = std::pair<int, QByteArray>;
+const Run done = {0, "The operation completed successfully.\n"};
+const QByteArray header = "\xFF\xFF\xFF\xFFprint\n";
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+}
+
+// tarnreg's exit code and all it printed.
+Run tarnreg(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg", arguments);
+    const bool ended
+        = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, process.readAll()};
+}
+
+// Starts tarnded in folder and waits until it listens (or has ended).
+void startServer(QProcess &process, const QString &folder, quint16 port)
+{
+    process.setWorkingDirectory(folder);
+    process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded",
+        {"+map", "dm/fromargs", "+set", "maxclients", "4", "+set", "dedicated", "1", "+set",
+            "hostport", QString::number(port), "+set", "bots", "2"});
+    QVERIFY(process.waitForStarted());
+    while (!process.peek(1 << 20).contains("Listening on") && process.waitForReadyRead(10000)) { }
+}
+
+// The answer to one remote-console command, from as many datagrams as it
+// takes; each carries the header and ends at a line end.
+QByteArray rcon(quint16 port, const QByteArray &command, int *pieces = nullptr)
+{
+    QUdpSocket socket;
+    socket.bind(QHostAddress::LocalHost, 0);
+    socket.writeDatagram("\xFF\xFF\xFF\xFFrcon " + command, QHostAddress::LocalHost, port);
+    QByteArray text;
+    for (int wait = 5000; socket.waitForReadyRead(wait); wait = 300) {
+        for (; socket.hasPendingDatagrams(); pieces && ++*pieces) {
+            const QByteArray reply = socket.receiveDatagram().data();
+            if (!reply.startsWith(header) || !reply.endsWith('\n'))
+                return "faulty datagram: " + reply;
+            text += reply.mid(header.size());
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+class ToolsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    int stores = 0;
+
+private slots:
+    // Every test starts from an empty store of its own; the tools inherit it.
+    void init()
+    {
+        qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(dir.filePath(QString::number(++stores))));
+    }
+
+    // By hand people write LF line ends, comments, blanks around '=' and
+    // byte lists continued over lines. Every byte is kept, text in
+    // Windows-1252, exported as hex where a quoted string cannot hold it.
+    void tarnregKeepsEveryByte()
+    {
+        const QString key = "HKLM\\SOFTWARE\\Quillon\\Tarn";
+        writeFile(dir.filePath("hand.reg"),
+            "REGEDIT4\n; for the test server\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\Tarn]\n"
+            "\"Path\" = \"C:\\\\a \\\"q\\\"\"\n@=\"default\"\n\"Blob\"=hex:00,\\\n  ff\n"
+            "\"Lines\"=hex(1):61,0d,0a,62,00\n\"Multi\"=hex(7):61,00,00\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\Tarn\\CustomLST]\n\" 1\"=\"DM/X\"\n");
+        QCOMPARE(tarnreg({"import", dir.filePath("hand.reg")}), done);
+        QCOMPARE(tarnreg({"add", key, "/v", "Name", "/d", "é€"}), done);
+        for (const auto &[name, dword] : {std::pair("Count", "0x2A"), {"Most", "4294967295"}})
+            QCOMPARE(tarnreg({"add", key, "/v", name, "/t", "REG_DWORD", "/d", dword, "/f"}), done);
+        const QByteArray exported
+            = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\Tarn]\r\n"
+              "\"Path\"=\"C:\\\\a \\\"q\\\"\"\r\n@=\"default\"\r\n"
+              "\"Blob\"=hex:00,ff\r\n\"Lines\"=hex(1):61,0d,0a,62,00\r\n"
+              "\"Multi\"=hex(7):61,00,00\r\n\"Name\"=\"\xE9\x80\"\r\n"
+              "\"Count\"=dword:0000002a\r\n\"Most\"=dword:ffffffff\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\Tarn\\CustomLST]\r\n"
+              "\" 1\"=\"DM/X\"\r\n\r\n";
+        // Exported, and imported into a new store, it exports the same.
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(tarnreg({"export", "HKLM\\SOFTWARE\\Quillon", dir.filePath("out.reg")}), done);
+            QCOMPARE(readFile(dir.filePath("out.reg")), exported);
+            init();
+            QCOMPARE(tarnreg({"import", dir.filePath("out.reg")}), done);
+        }
+        QCOMPARE(tarnreg({"query", key}),
+            Run(0,
+                QString("\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\Tarn\n"
+                        "    Path    REG_SZ    C:\\a \"q\"\n    (Default)    REG_SZ    default\n"
+                        "    Blob    REG_BINARY    00FF\n    Lines    REG_SZ    a\r\nb\n"
+                        "    Multi    REG_MULTI_SZ    a\n    Name    REG_SZ    é€\n"
+                        "    Count    REG_DWORD    0x2a\n    Most    REG_DWORD    0xffffffff\n\n"
+                        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\Tarn\\CustomLST\n")
+                    .toUtf8()));
+        QCOMPARE(tarnreg({"query", key, "/v", "Missing"}).first, 1);
+    }
+
+    void tarnregRefusesBadUsageAndFaultyFiles()
+    {
+        for (const QString dword : {"4294967296", "12a", "0x"}) {
+            const auto [code, output]
+                = tarnreg({"add", "HKLM\\A", "/v", "n", "/t", "REG_DWORD", "/d", dword});
+            QVERIFY(code == 2 && output.startsWith("Usage: tarnreg"));
+        }
+
+        // A faulty file names its first faulty line.
+        const QByteArray head
+            = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n\"a\"=\"new\"\r\n";
+        const std::pair<QByteArray, int> faults[] = {{head + "\"b\"=\"unfinis", 5},
+            {head + "\"b\"=hex:01,\\\r\n", 5}, {head + "\"b\"=qword:1\r\n", 5},
+            {head + "\"b\"=\"a\\nb\"\r\n", 5}, {head + "\"b\"=dword:123456789\r\n", 5},
+            {head + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n", 5},
+            {head + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\R]\r\n\"x\"=\"1\"\r\n\"y\"=hex:01,2g\r\n", 7},
+            {"REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\R]\r\n", 3},
+            {"Windows Registry Editor Version 5.00\r\n", 1}};
+        for (const auto &[file, line] : faults) {
+            writeFile(dir.filePath("faulty.reg"), file);
+            const auto [code, output] = tarnreg({"import", dir.filePath("faulty.reg")});
+            QVERIFY2(
+                code == 1 && output.startsWith("ERROR: line " + QByteArray::number(line)), output);
+        }
+    }
+
+    void tarndedAnswersOnItsPortAndHoldsIt()
+    {
+        const QString open = dir.filePath("Open"), folder = dir.filePath("Game");
+        writeFile(open + "/User/DEDICATED.CFG", "set hostname open\n");
+        QByteArray config
+            = "// Generated\r\nset hostname \"My \"Big\" Server\"\r\nset maxclients 16\r\n"
+              "set hostport 1\r\nset rcon_password s3 cr3t\r\nset logfile 1\r\n";
+        for (int i = 0; i < 100; ++i)
+            config += "set custom_" + QByteArray::number(i) + " value\r\n";
+        writeFile(folder + "/User/DEDICATED.CFG", config + "map DM/FROMCFG");
+        writeFile(folder + "/User/loop.cfg", "exec LOOP.CFG\n");
+        writeFile(folder + "/secret.cfg", "set leaked 1\n");
+
+        // Without a password nothing is done; the port is held; a stop
+        // signal ends the server.
+        const quint16 port = freeUdpPort();
+        QProcess server, second;
+        startServer(server, open, port);
+        QCOMPARE(rcon(port, "any quit"), "No rcon_password set on the server.\n");
+        startServer(second, folder, port);
+        QVERIFY(second.state() == QProcess::NotRunning || second.waitForFinished(10000));
+        QVERIFY(second.exitCode() == 1
+            && second.readAllStandardError().contains("Address already in use"));
+        server.terminate();
+        QVERIFY(server.waitForFinished(10000) && server.exitCode() == 0);
+
+        // The configuration overrides "+set" arguments but cannot move the
+        // port; "+map" comes last; a long answer comes in pieces.
+        startServer(server, folder, port);
+        int pieces = 0;
+        const QByteArray info = rcon(port, "s3 cr3t serverinfo", &pieces);
+        QVERIFY2(info.startsWith("Server info settings:\nhostname My \"Big\" Server\n"), info);
+        QVERIFY(pieces > 1 && info.contains("\nmaxclients 16\n")
+            && info.contains("\ncustom_99 value\n"));
+        QVERIFY(info.contains("\nmapname dm/fromargs\n") && !info.contains("cr3t"));
+        const QByteArray status = rcon(port, "s3 cr3t status");
+        QVERIFY2(status.startsWith("map: dm/fromargs\n") && status.count("bot\n") == 2, status);
+        // The whole password and a blank after it, and only up to a zero byte.
+        for (const QByteArray wrong : {"s3 cr3ts status", "s3", "S3 cr3t status", "s3 cr3"})
+            QCOMPARE(rcon(port, wrong), "Bad rcon_password.\n");
+        QCOMPARE(rcon(port, QByteArray("s3 cr3t say hi\0say no", 21)), "console: hi\n");
+        // exec reads files of the USER folder only, and ends.
+        QVERIFY(rcon(port, "s3 cr3t exec loop.cfg").endsWith("couldn't exec LOOP.CFG\n"));
+        for (const QByteArray name : {"../secret.cfg", "..\\secret.cfg", "/etc/passwd", "c:x.cfg"})
+            QCOMPARE(rcon(port, "s3 cr3t exec " + name), "couldn't exec " + name + "\n");
+        QCOMPARE(rcon(port, "s3 cr3t quit"), "Server quit.\n");
+        QVERIFY(server.waitForFinished(10000) && server.exitCode() == 0);
+        QVERIFY(server.readAll().contains("hostport can only be set at start-up"));
+        QVERIFY(readFile(folder + "/User/TARN.LOG").contains("console: hi\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ToolsTest)
+#include "tools_test.moc"
