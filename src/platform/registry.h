@@ -64,6 +64,9 @@ long regSetValue(Key key, const std::string &name, std::uint32_t type, const std
 
 // Subkeys and values by index, in the order they were first written;
 // errorNoMoreItems past the end.
+// Removes a value; errorFileNotFound when the key holds none of that name.
+long regDeleteValue(Key key, const std::string &name);
+
 long regEnumKey(Key key, std::uint32_t index, std::string *name);
 long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
     std::vector<std::uint8_t> *data);

@@ -189,6 +189,19 @@ public:
         return rc == SQLITE_DONE ? SQLITE_OK : rc;
     }
 
+    // SQLITE_NOTFOUND when there was no such value.
+    int deleteValue(std::int64_t id, const std::string &name)
+    {
+        sqlite3_stmt *statement = store.query(StoreQuery::deleteValue);
+        sqlite3_bind_int64(statement, 1, id);
+        bindText(statement, 2, foldName(name));
+        const int rc = sqlite3_step(statement);
+        sqlite3_reset(statement);
+        if (rc != SQLITE_DONE)
+            return rc;
+        return sqlite3_changes(store.connection()) ? SQLITE_OK : SQLITE_NOTFOUND;
+    }
+
     int begin() { return step(StoreQuery::begin); }
     int commit() { return step(StoreQuery::commit); }
     void rollback() { step(StoreQuery::rollback); }
@@ -325,6 +338,24 @@ long regSetValue(Key key, const std::string &name, std::uint32_t type, const std
     if (!reg.row(key, &id))
         return errorInvalidHandle;
     return inTransaction(reg, [&] { return reg.setValue(id, name, type, data, size); });
+}
+
+long regDeleteValue(Key key, const std::string &name)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    if (!reg.ready())
+        return reg.unusable();
+    std::int64_t id = 0;
+    if (!reg.row(key, &id))
+        return errorInvalidHandle;
+    bool missing = false;
+    const long status = inTransaction(reg, [&] {
+        const int rc = reg.deleteValue(id, name);
+        missing = rc == SQLITE_NOTFOUND;
+        return missing ? SQLITE_OK : rc;
+    });
+    return missing && status == errorSuccess ? errorFileNotFound : status;
 }
 
 long regEnumKey(Key key, std::uint32_t index, std::string *name)

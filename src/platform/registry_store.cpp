@@ -45,6 +45,7 @@ constexpr const char *queryText[] = {
     "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2",
     "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
     "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
+    "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
     "SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     "BEGIN IMMEDIATE",

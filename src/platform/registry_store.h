@@ -18,6 +18,7 @@ enum class StoreQuery {
     insertChild,
     findValue,
     upsertValue,
+    deleteValue,
     enumKey,
     enumValue,
     begin,
@@ -48,6 +49,7 @@ public:
     // A prepared statement, reset and cleared, ready for binding.
     sqlite3_stmt *query(StoreQuery which);
     std::int64_t lastInsertId() const { return sqlite3_last_insert_rowid(db); }
+    sqlite3 *connection() const { return db; }
 
     // Root keys are the first rows of the key table.
     static std::int64_t rootRow(std::uint64_t hive) { return std::int64_t(hive - 0x80000000) + 1; }

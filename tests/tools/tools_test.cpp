@@ -128,12 +128,31 @@ private slots:
         QCOMPARE(tarnreg({"query", key, "/v", "Missing"}).first, 1);
     }
 
+    void tarnregDeletesAndHelps()
+    {
+        const QString key = "HKLM\\SOFTWARE\\Quillon\\TarnLauncher";
+        QCOMPARE(tarnreg({"add", key, "/v", "Frag_Limit", "/d", "30"}), done);
+        QCOMPARE(tarnreg({"delete", key, "/v", "frag_limit", "/f"}), done);
+        QCOMPARE(tarnreg({"query", key, "/v", "Frag_Limit"}).first, 1);
+        QCOMPARE(tarnreg({"delete", key, "/v", "Frag_Limit", "/f"}).first, 1);
+        for (const QString help : {"/?", "--help"}) {
+            const auto [code, output] = tarnreg({help});
+            QVERIFY(code == 0 && output.contains("tarnreg delete KEY /v NAME [/f]"));
+        }
+    }
+
     void tarnregRefusesBadUsageAndFaultyFiles()
     {
-        for (const QString dword : {"4294967296", "12a", "0x"}) {
+        const QByteArray syntax = "ERROR: Invalid syntax.\nType \"tarnreg /?\" for usage.\n";
+        QCOMPARE(tarnreg({}), Run(1, syntax));
+        QCOMPARE(tarnreg({"delete", "HKLM\\A", "/f"}), Run(1, syntax));
+        QCOMPARE(tarnreg({"query", "HKXY\\A"}), Run(1, "ERROR: Invalid key name.\n"));
+        const std::pair<QString, QByteArray> dwords[] = {
+            {"4294967296", "does not fit"}, {"12a", "is not a number"}, {"0x", "is not a number"}};
+        for (const auto &[dword, why] : dwords) {
             const auto [code, output]
                 = tarnreg({"add", "HKLM\\A", "/v", "n", "/t", "REG_DWORD", "/d", dword});
-            QVERIFY(code == 2 && output.startsWith("Usage: tarnreg"));
+            QVERIFY2(code == 1 && output.contains(why), output);
         }
 
         // A faulty file names its first faulty line.

@@ -21,6 +21,8 @@ using namespace platform;
 constexpr const char *notFound = "ERROR: The system was unable to find the spe"
                                  "cified registry key or value.";
 
+constexpr const char *invalidKey = "ERROR: Invalid key name.";
+
 int fail(const std::string &message)
 {
     std::fprintf(stderr, "%s\n", message.c_str());
@@ -152,13 +154,16 @@ bool exportKey(Key key, const std::string &fullName, std::string *out)
     return true;
 }
 
-bool parseDword(const std::string &text, std::uint32_t *value)
+// Why the text is no DWORD, or "" when it is one (decimal, or hex after 0x).
+std::string parseDword(const std::string &text, std::uint32_t *value)
 {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x';
     const std::string digits = hex ? text.substr(2) : text;
+    const std::string quoted = "ERROR: The DWORD data \"" + text + "\"";
     if (digits.empty())
-        return false;
+        return quoted + " is not a number.";
     std::uint64_t number = 0;
+    bool fits = true;
     for (const char c : digits) {
         int digit = -1;
         if (c >= '0' && c <= '9')
@@ -166,23 +171,36 @@ bool parseDword(const std::string &text, std::uint32_t *value)
         else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
             digit = (c | 0x20) - 'a' + 10;
         if (digit < 0)
-            return false;
-        number = number * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
-        if (number > 0xFFFFFFFFu)
-            return false;
+            return quoted + " is not a number.";
+        if (fits)
+            number = number * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+        fits = fits && number <= 0xFFFFFFFFu;
     }
+    if (!fits)
+        return quoted + " does not fit in a DWORD (0 to 4294967295).";
     *value = static_cast<std::uint32_t>(number);
-    return true;
+    return {};
 }
 
 } // namespace
 
+int help()
+{
+    std::printf("Usage:\n"
+                "  tarnreg query KEY [/v NAME]\n"
+                "  tarnreg add KEY [/v NAME] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+                "  tarnreg delete KEY /v NAME [/f]\n"
+                "  tarnreg export KEY FILE\n"
+                "  tarnreg import FILE\n"
+                "KEY is a root key (HKLM, HKCU, HKCR, HKU, HKCC or in full) and a path,\n"
+                "such as \"HKLM\\SOFTWARE\\Quillon\\TarnLauncher\". The store is the file\n"
+                "$TARNSTARTER_REGISTRY, else ~/.config/tarnstarter/registry.db.\n");
+    return 0;
+}
+
 int usage()
 {
-    std::fprintf(stderr,
-        "Usage: tarnreg query KEY [/v NAME] | add KEY [/v NAME] [/t REG_SZ|REG_DWORD] "
-        "[/d DATA] [/f] | export KEY FILE | import FILE\n");
-    return 2;
+    return fail("ERROR: Invalid syntax.\nType \"tarnreg /?\" for usage.");
 }
 
 int runQuery(const std::vector<std::string> &args)
@@ -191,7 +209,7 @@ int runQuery(const std::vector<std::string> &args)
         return usage();
     const auto keyName = keyArgument(args[0]);
     if (!keyName)
-        return usage();
+        return fail(invalidKey);
     Key key = 0;
     if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
         return fail(notFound);
@@ -226,7 +244,7 @@ int runAdd(const std::vector<std::string> &args)
         return usage();
     const auto keyName = keyArgument(args[0]);
     if (!keyName)
-        return usage();
+        return fail(invalidKey);
     std::optional<std::string> name;
     std::string typeText = "REG_SZ";
     std::string data;
@@ -258,8 +276,8 @@ int runAdd(const std::vector<std::string> &args)
             write.data.push_back(0);
         } else if (typeText == "REG_DWORD") {
             std::uint32_t value = 0;
-            if (!parseDword(data, &value))
-                return usage();
+            if (const std::string wrong = parseDword(data, &value); !wrong.empty())
+                return fail(wrong);
             write.type = regDword;
             for (int shift = 0; shift < 32; shift += 8)
                 write.data.push_back(static_cast<std::uint8_t>(value >> shift));
@@ -277,7 +295,7 @@ int runExport(const std::vector<std::string> &args)
         return usage();
     const auto keyName = keyArgument(args[0]);
     if (!keyName)
-        return usage();
+        return fail(invalidKey);
     Key key = 0;
     if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
         return fail(notFound);
@@ -291,6 +309,42 @@ int runExport(const std::vector<std::string> &args)
     if (!file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush())
         return fail("ERROR: Unable to write the file " + args[1] + ".");
     return succeed();
+}
+
+int runDelete(const std::vector<std::string> &args)
+{
+    std::optional<std::string> name;
+    bool force = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (sameOption(args[i], "/f"))
+            force = true;
+        else if (sameOption(args[i], "/v") && i + 1 < args.size() && !name)
+            name = args[++i];
+        else
+            return usage();
+    }
+    if (args.empty() || !name)
+        return usage();
+    const auto keyName = keyArgument(args[0]);
+    if (!keyName)
+        return fail(invalidKey);
+    if (!force) {
+        std::printf("Delete the registry value %s (Yes/No)? ", name->c_str());
+        std::fflush(stdout);
+        char answer[16] = {};
+        if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] | 0x20) != 'y') {
+            std::printf("\n");
+            return fail("The value was not deleted.");
+        }
+    }
+    Key key = 0;
+    if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
+        return fail(notFound);
+    const long status = regDeleteValue(key, utf8ToCp1252(*name));
+    regCloseKey(key);
+    if (status == errorFileNotFound)
+        return fail(notFound);
+    return status == errorSuccess ? succeed() : failStatus(status);
 }
 
 int runImport(const std::vector<std::string> &args)

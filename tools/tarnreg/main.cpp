@@ -4,10 +4,15 @@
 #include "commands.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "/?" || std::string_view(argv[i]) == "--help")
+            return tarnreg::help();
+    }
     if (argc < 2)
         return tarnreg::usage();
     std::string command = argv[1];
@@ -22,5 +27,7 @@ int main(int argc, char **argv)
         return tarnreg::runExport(args);
     if (command == "import")
         return tarnreg::runImport(args);
+    if (command == "delete")
+        return tarnreg::runDelete(args);
     return tarnreg::usage();
 }
