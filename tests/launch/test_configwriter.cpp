@@ -1,9 +1,7 @@
 #include "launch/configtext.h"
-#include "launch/storedform.h"
 #include "store/settingsstore.h"
 #include "store/textcodec.h"
 #include "support/gui.h"
-#include "support/randomstore.h"
 
 #include <QListWidget>
 #include <QRadioButton>
@@ -50,7 +48,6 @@ private slots:
     void everyOptionalLine();
     void mapCycle();
     void missingMapListFolder();
-    void storeAndWindowAgree();
 
 private:
     AnsweredMessages answered;
@@ -142,22 +139,6 @@ void TestConfigWriter::missingMapListFolder()
         QStringList("Error Writing to Maplist|Error writing to " + games.path().toUpper()
             + "\\USER\\MAPLISTS\\TarnStarter.lst\r\nTry creating directory manually."));
     QVERIFY(!QFile::exists(games.filePath("TarnStarter.map")));
-}
-
-// A main window loaded from a store and the same store read without a
-// window give the same configuration, for stores of every kind of content.
-void TestConfigWriter::storeAndWindowAgree()
-{
-    QRandomGenerator random(20261206);
-    for (int run = 0; run < 40; ++run) {
-        TestStore store;
-        GameFolder game;
-        fillRandomStore(random, game, run);
-        const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-        const QString fromStore = configText(launchFormFromStore(), when);
-        TarnStarter window;
-        QCOMPARE(fromStore, configText(window.launchForm(), when));
-    }
 }
 
 QTEST_MAIN(TestConfigWriter)

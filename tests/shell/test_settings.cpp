@@ -50,12 +50,6 @@ QString selectedMap(const MainWindow &w)
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
-void selectMap(const MainWindow &w, const QString &map)
-{
-    auto *list = w.get<QListWidget>("List1");
-    list->setCurrentItem(list->findItems(map, Qt::MatchExactly).first());
-}
-
 QString shown(const MainWindow &w, const char *control)
 {
     if (QCheckBox *box = w.check(control))
@@ -71,14 +65,9 @@ class TestSettings : public QObject
 private slots:
     void firstStartShowsTheDefaults();
     void exitKeepsEverythingAndTheCloseBoxOnlyWhatSavesItself();
-    void emptyTextsAndPasswords();
-    void checkValuesInEitherForm_data();
-    void checkValuesInEitherForm();
-    void storedGameType_data();
-    void storedGameType();
-    void startMap();
-    void saveRemovesTheOldConfigurationBesideTheFolder();
-    void textsStopAt254Characters();
+    void storedFormsOfValues_data();
+    void storedFormsOfValues();
+    void startMapAndOldConfiguration();
 };
 
 void TestSettings::firstStartShowsTheDefaults()
@@ -96,6 +85,22 @@ void TestSettings::firstStartShowsTheDefaults()
     for (QCheckBox *box : w.window->findChildren<QCheckBox *>())
         QCOMPARE(box->isChecked(), box->objectName() == QLatin1String("Check19"));
     QCOMPARE(selectedMap(w), QStringLiteral("DM/MARLOW"));
+
+    // Empty boxes are stored empty, empty passwords as "x"; both read back
+    // as the default. The boxes take 254 characters at most.
+    w.text("Text4")->clear();
+    w.text("Text15")->setText("x");
+    w.text("Text3")->setFocus();
+    w.text("Text3")->selectAll();
+    QTest::keyClicks(w.text("Text3"), QString(300, 'w'));
+    QCOMPARE(w.text("Text3")->text().size(), 254);
+    w.click("Command3");
+    QCOMPARE(stored("Frag_Limit"), QString());
+    QCOMPARE(stored("password"), QStringLiteral("x"));
+    QCOMPARE(stored("rcon_pw"), QStringLiteral("x"));
+    w.open();
+    QCOMPARE(w.text("Text4")->text(), QStringLiteral("30"));
+    QCOMPARE(w.text("Text15")->text(), QString());
 }
 
 void TestSettings::exitKeepsEverythingAndTheCloseBoxOnlyWhatSavesItself()
@@ -137,58 +142,57 @@ void TestSettings::exitKeepsEverythingAndTheCloseBoxOnlyWhatSavesItself()
     w.text("Text4")->setText("99");
     w.check("Check17")->setChecked(false);
     w.check("Check27")->setChecked(false);
-    selectMap(w, "DM/MARLOW");
+    auto *maps = w.get<QListWidget>("List1");
+    maps->setCurrentItem(maps->findItems("DM/MARLOW", Qt::MatchExactly).first());
     w.click("Command2");
     w.window->close();
     w.open();
     QCOMPARE(w.text("Text4")->text(), QStringLiteral("15"));
-    QVERIFY(w.check("Check17")->isChecked());
-    QVERIFY(!w.check("Check27")->isChecked());
+    QVERIFY(w.check("Check17")->isChecked() && !w.check("Check27")->isChecked());
     QCOMPARE(stored("Developer"), QStringLiteral("0"));
     QCOMPARE(w.get<QListWidget>("List2")->count(), 1);
 }
 
-void TestSettings::emptyTextsAndPasswords()
-{
-    MainWindow w;
-    w.open();
-    w.text("Text4")->clear();
-    w.text("Text15")->setText("x");
-    w.text("Text16")->clear();
-    w.click("Command3");
-    QCOMPARE(stored("Frag_Limit"), QString());
-    QCOMPARE(stored("password"), QStringLiteral("x"));
-    QCOMPARE(stored("rcon_pw"), QStringLiteral("x"));
-    w.open();
-    QCOMPARE(w.text("Text4")->text(), QStringLiteral("30"));
-    QCOMPARE(w.text("Text15")->text(), QString());
-    QCOMPARE(w.text("Text16")->text(), QString());
-}
-
-void TestSettings::checkValuesInEitherForm_data()
+void TestSettings::storedFormsOfValues_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("state");
-    QTest::newRow("plain") << "1" << int(Qt::Checked);
-    QTest::newRow("blank") << " 1" << int(Qt::Checked);
-    QTest::newRow("empty") << "" << int(Qt::Unchecked);
-    QTest::newRow("zero") << " 0" << int(Qt::Unchecked);
-    QTest::newRow("grayed") << "2" << int(Qt::PartiallyChecked);
-    QTest::newRow("minus one") << "-1" << int(Qt::Checked);
-    QTest::newRow("word") << "yes" << int(Qt::Unchecked);
+    QTest::addColumn<int>("gameType");
+    QTest::newRow("plain") << "1" << int(Qt::Checked) << 1;
+    QTest::newRow("blank") << " 1" << int(Qt::Checked) << 1;
+    QTest::newRow("empty") << "" << int(Qt::Unchecked) << 0;
+    QTest::newRow("zero") << " 0" << int(Qt::Unchecked) << 0;
+    QTest::newRow("grayed") << "2" << int(Qt::PartiallyChecked) << 2;
+    QTest::newRow("minus one") << "-1" << int(Qt::Checked) << 0;
+    QTest::newRow("five") << "5" << int(Qt::Checked) << 5;
+    QTest::newRow("realistic") << "4" << int(Qt::Checked) << 4;
+    QTest::newRow("too large") << "9" << int(Qt::Checked) << 0;
+    QTest::newRow("word") << "yes" << int(Qt::Unchecked) << 0;
 }
 
-void TestSettings::checkValuesInEitherForm()
+// A check value, or a game type, as stored by hand or by older versions.
+void TestSettings::storedFormsOfValues()
 {
     QFETCH(QString, value);
     QFETCH(int, state);
+    QFETCH(int, gameType);
     MainWindow w;
-    rEGpUT(hkeyLocalMachine, launcherKey, "Public_Server", value);
-    rEGpUT(hkeyLocalMachine, launcherKey, "Developer", value);
+    for (const char *name : {"Public_Server", "Developer", "Game_Type"})
+        rEGpUT(hkeyLocalMachine, launcherKey, name, value);
     rEGpUT(hkeyLocalMachine, dmFlagsKey, " 3", value);
+    // The stored flags win over what the game type set, even on boxes the
+    // game type disabled.
+    rEGpUT(hkeyLocalMachine, dmFlagsKey, " 1", " 1");
+    rEGpUT(hkeyLocalMachine, dmFlagsKey, " 5", " 0");
     w.open();
     for (const char *name : {"Check17", "Check27", "Check3"})
         QCOMPARE(int(w.check(name)->checkState()), state);
+    QVERIFY(
+        w.get<QRadioButton>(qPrintable(QStringLiteral("Option1_%1").arg(gameType)))->isChecked());
+    QCOMPARE(w.get("Text10")->isEnabled(), gameType == 5);
+    QCOMPARE(w.get("Text9")->isEnabled(), gameType == 3);
+    QCOMPARE(w.get("Check1")->isEnabled(), gameType != 4);
+    QVERIFY(w.check("Check1")->isChecked() && !w.check("Check5")->isChecked());
 
     // A grayed box shows grayed, but clicks only check and clear it.
     for (int click = 0; click < 3; ++click) {
@@ -197,50 +201,7 @@ void TestSettings::checkValuesInEitherForm()
     }
 }
 
-void TestSettings::storedGameType_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("index");
-    QTest::newRow("control") << "5" << 5;
-    QTest::newRow("blank") << " 3" << 3;
-    QTest::newRow("realistic") << "4" << 4;
-    QTest::newRow("too large") << "9" << 0;
-    QTest::newRow("word") << "ctf" << 0;
-}
-
-void TestSettings::storedGameType()
-{
-    QFETCH(QString, value);
-    QFETCH(int, index);
-    MainWindow w;
-    rEGpUT(hkeyLocalMachine, launcherKey, "Game_Type", value);
-    // The stored flags win over what the game type set, even on boxes the
-    // game type disabled.
-    rEGpUT(hkeyLocalMachine, dmFlagsKey, " 1", " 1");
-    rEGpUT(hkeyLocalMachine, dmFlagsKey, " 5", " 0");
-    w.open();
-    QVERIFY(w.get<QRadioButton>(qPrintable(QStringLiteral("Option1_%1").arg(index)))->isChecked());
-    QCOMPARE(w.get("Text10")->isEnabled(), index == 5);
-    QCOMPARE(w.get("Text9")->isEnabled(), index == 3);
-    QCOMPARE(w.get("Check1")->isEnabled(), index != 4);
-    QVERIFY(w.check("Check1")->isChecked() && !w.check("Check5")->isChecked());
-}
-
-void TestSettings::startMap()
-{
-    MainWindow w;
-    w.open();
-    w.get<QListWidget>("List1")->clearSelection();
-    w.click("Command3");
-    QCOMPARE(stored("Default_Map"), QStringLiteral("dm/marlow"));
-    w.open();
-    QCOMPARE(selectedMap(w), QStringLiteral("DM/MARLOW"));
-    rEGpUT(hkeyLocalMachine, launcherKey, "Default_Map", "dm/NoSuchMap");
-    w.open();
-    QCOMPARE(selectedMap(w), QString());
-}
-
-void TestSettings::saveRemovesTheOldConfigurationBesideTheFolder()
+void TestSettings::startMapAndOldConfiguration()
 {
     MainWindow w;
     QTemporaryDir games;
@@ -250,21 +211,19 @@ void TestSettings::saveRemovesTheOldConfigurationBesideTheFolder()
     QVERIFY(writeFile(folder + "/TarnStarter.cfg", {}));
     w.open();
     w.text("Text1")->setText(folder);
-    w.window->SaveSettings();
+    w.get<QListWidget>("List1")->clearSelection();
+    w.click("Command3");
+    QCOMPARE(stored("Default_Map"), QStringLiteral("dm/marlow"));
+    // Older versions left a file named without a separator after the game
+    // folder; the save removes it, and only it.
     QVERIFY(!QFile::exists(folder + "TarnStarter.cfg"));
     QVERIFY(QFile::exists(folder + "/TarnStarter.cfg"));
     QCOMPARE(stored("Game_Loc"), folder);
-}
-
-void TestSettings::textsStopAt254Characters()
-{
-    MainWindow w;
     w.open();
-    auto *welcome = w.text("Text3");
-    welcome->setFocus();
-    welcome->selectAll();
-    QTest::keyClicks(welcome, QString(300, 'w'));
-    QCOMPARE(welcome->text().size(), 254);
+    QCOMPARE(selectedMap(w), QStringLiteral("DM/MARLOW"));
+    rEGpUT(hkeyLocalMachine, launcherKey, "Default_Map", "dm/NoSuchMap");
+    w.open();
+    QCOMPARE(selectedMap(w), QString());
 }
 
 QTEST_MAIN(TestSettings)
