@@ -1,0 +1,255 @@
+// The Map List step and its two dialogs: where the available maps come from,
+// how the map cycle is stored, the custom map names and the custom lines.
+
+#include "support/gui.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+namespace {
+
+// Entries 1 to count of a numbered list as stored.
+QStringList entries(const QString &key, int count)
+{
+    QStringList texts;
+    for (int number = 1; number <= count; ++number)
+        texts.append(RegGet(hkeyLocalMachine, key, numberedEntryName(number)));
+    return texts;
+}
+
+QStringList texts(const QListWidget *list)
+{
+    QStringList result;
+    for (int row = 0; row < list->count(); ++row)
+        result.append(list->item(row)->text());
+    return result;
+}
+
+void press(const QWidget *window, const char *button)
+{
+    window->findChild<QAbstractButton *>(QLatin1String(button))->click();
+}
+
+void touch(const QString &path)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()) && writeFile(path, {}));
+}
+
+class MapStep : public MainWindow
+{
+public:
+    QListWidget *available() const { return get<QListWidget>("List1"); }
+    QListWidget *cycle() const { return get<QListWidget>("List2"); }
+    QString label(const char *name) const { return get<QLabel>(name)->text(); }
+    void refresh(const QString &folder) const
+    {
+        text("Text1")->setText(folder);
+        click("Command4");
+    }
+    void add(const QString &map) const
+    {
+        available()->setCurrentItem(available()->findItems(map, Qt::MatchExactly).value(0));
+        click("Command2");
+    }
+    // Opens a dialog anew: one closed before is deleted first, as the event
+    // loop does between two clicks.
+    QWidget *dialog(const char *button, const char *name) const
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        click(button);
+        return openWindow(QLatin1String(name));
+    }
+};
+
+} // namespace
+
+class TestMaps : public QObject
+{
+    Q_OBJECT
+private slots:
+    void availableMapsFromAllSources();
+    void mapCycleIsWrittenThrough();
+    void customMapJoinsTheAvailableMaps();
+    void customLinesKeepTheirEntryNumbers();
+};
+
+void TestMaps::availableMapsFromAllSources()
+{
+    MapStep w;
+    GameFolder game;
+    w.open();
+    QVERIFY(!w.available()->selectedItems().isEmpty());
+    w.refresh(game.path());
+    // Refreshing drops the start-map selection.
+    QVERIFY(w.available()->selectedItems().isEmpty());
+    QCOMPARE(w.label("Label13"), QStringLiteral("26 Maps Listed"));
+    QCOMPARE(w.label("Label17"), QStringLiteral("0 Maps to cycle"));
+    QVERIFY(w.check("Check22")->isEnabled());
+
+    // The map pack counts only under its exact name.
+    touch(game.path("base/MAPPACK.PAK"));
+    w.refresh(game.path());
+    QCOMPARE(w.label("Label13"), QStringLiteral("26 Maps Listed"));
+    QVERIFY(QDir().rename(game.path("base"), game.path("BASE")));
+    QVERIFY(QFile::rename(game.path("BASE/MAPPACK.PAK"), game.path("BASE/mappack.pak")));
+    w.refresh(game.path());
+    QCOMPARE(w.label("Label13"), QStringLiteral("31 Maps Listed"));
+
+    QVERIFY(putEntries(customMapsKey, {"dm/mine", "x", "", "dm/unread"}));
+    QVERIFY(putEntries(mapCycleKey, {"dm/arena1", "x", "dm/arena2"}));
+    for (const char *file : {"Arena1.bsp", "dm/Arena1.BSP", "dm/qevcon1.bsp", "dm/.hidden.bsp",
+             "dm/.bsp", "dm/notes.txt", "dm/sub/deep.bsp", "dm/folder.bsp/x"})
+        touch(game.path("USER/maps/") + file);
+    // The folder is typed upper-case, as the game's registration gives it.
+    w.refresh(game.path().toUpper());
+    const QStringList listed = texts(w.available());
+    QCOMPARE(w.label("Label13"), QStringLiteral("37 Maps Listed"));
+    for (const char *map :
+        {"DM/MINE", "X", "dm/arena1", "arena1", "DM/QEVCON1", "dm/qevcon1", "dm/.hidden"})
+        QVERIFY2(listed.contains(map), map);
+    for (int row = 1; row < listed.size(); ++row)
+        QVERIFY(listed[row - 1].compare(listed[row], Qt::CaseInsensitive) <= 0);
+    QCOMPARE(texts(w.cycle()), QStringList({"DM/ARENA1", "DM/ARENA2"}));
+
+    // Folders that cannot be used add no maps.
+    for (const QString &folder :
+        {QString(), game.path("missing"), game.path("BASE/mappack.pak"), QString("Q:\\TARN")}) {
+        w.refresh(folder);
+        QCOMPARE(w.label("Label13"), QStringLiteral("28 Maps Listed"));
+    }
+}
+
+void TestMaps::mapCycleIsWrittenThrough()
+{
+    MapStep w;
+    GameFolder game;
+    rEGpUT(hkeyLocalMachine, customMapsKey, " 1", "X");
+    touch(game.path("USER/MAPS/DM/arena1.bsp"));
+    w.open();
+    w.refresh(game.path());
+
+    // No selection, or a name too short to be a map: nothing happens.
+    w.click("Command2");
+    w.add("X");
+    QCOMPARE(w.cycle()->count(), 0);
+    QCOMPARE(entries(mapCycleKey, 1), QStringList {""});
+
+    w.add("DM/QEVCON1");
+    w.add("DM/QEVCON1");
+    w.available()->setCurrentItem(w.available()->findItems("dm/arena1", Qt::MatchExactly).value(0));
+    emit w.available()->itemDoubleClicked(w.available()->currentItem());
+    const QStringList three {"DM/QEVCON1", "DM/QEVCON1", "dm/arena1"};
+    QCOMPARE(texts(w.cycle()), three);
+    QCOMPARE(entries(mapCycleKey, 4), three + QStringList {""});
+    QCOMPARE(w.label("Label17"), QStringLiteral("3 maps to cycle."));
+
+    w.click("Command6");
+    QCOMPARE(entries(mapCycleKey, 3), QStringList({"x", "x", "x"}));
+    QCOMPARE(w.cycle()->count(), 0);
+    QVERIFY(!w.check("Check22")->isEnabled());
+    QCOMPARE(w.label("Label17"), QStringLiteral("0 maps to cycle."));
+    w.add("DM/HAXCON1");
+    QCOMPARE(entries(mapCycleKey, 3), QStringList({"DM/HAXCON1", "x", "x"}));
+    QVERIFY(w.check("Check22")->isEnabled());
+    w.open();
+    QCOMPARE(texts(w.cycle()), QStringList {"DM/HAXCON1"});
+    QCOMPARE(w.label("Label17"), QStringLiteral("1 Maps to cycle"));
+
+    // A cleared entry between live ones, as another program may leave it:
+    // no live entry is overwritten and the new map comes last.
+    rEGpUT(hkeyLocalMachine, mapCycleKey, " 3", "DM/B");
+    w.open();
+    w.add("DM/MARLOW");
+    QCOMPARE(entries(mapCycleKey, 4), QStringList({"DM/HAXCON1", "x", "DM/B", "DM/MARLOW"}));
+    w.open();
+    QCOMPARE(texts(w.cycle()), QStringList({"DM/HAXCON1", "DM/B", "DM/MARLOW"}));
+    w.click("Command6");
+    QCOMPARE(entries(mapCycleKey, 4), QStringList({"x", "x", "x", "x"}));
+
+    // A full cycle takes no more: an entry past the last would not be read.
+    QVERIFY(putEntries(mapCycleKey, QStringList(lastNumberedEntry, "DM/QEVCON1")));
+    w.open();
+    w.add("DM/MARLOW");
+    QCOMPARE(w.cycle()->count(), lastNumberedEntry);
+    QCOMPARE(entries(mapCycleKey, lastNumberedEntry + 1).mid(lastNumberedEntry - 1),
+        QStringList({"DM/QEVCON1", ""}));
+}
+
+void TestMaps::customMapJoinsTheAvailableMaps()
+{
+    MapStep w;
+    QVERIFY(putEntries(customMapsKey, {"CTF/ONE", "DM/ARENA1"}));
+    w.open();
+    w.available()->setCurrentRow(0);
+    QWidget *dialog = w.dialog("Command7", "frmMAPAdd");
+    QTest::keyClicks(dialog->findChild<QLineEdit *>("Text1"), "dm/arena1");
+    press(dialog, "Command1");
+    QCOMPARE(w.available()->findItems("DM/ARENA1", Qt::MatchExactly).size(), 2);
+    QCOMPARE(w.label("Label13"), QStringLiteral("29 Maps Listed"));
+    QVERIFY(w.available()->selectedItems().isEmpty());
+    QVERIFY(!openWindow("frmMAPAdd"));
+
+    // An empty name writes an empty entry, which leaves the list as it was;
+    // "Cancel" writes nothing.
+    press(w.dialog("Command7", "frmMAPAdd"), "Command1");
+    dialog = w.dialog("Command7", "frmMAPAdd");
+    dialog->findChild<QLineEdit *>("Text1")->setText("dm/cancelled");
+    press(dialog, "Command2");
+    QVERIFY(!openWindow("frmMAPAdd"));
+    QCOMPARE(entries(customMapsKey, 5), QStringList({"CTF/ONE", "DM/ARENA1", "DM/ARENA1", "", ""}));
+}
+
+void TestMaps::customLinesKeepTheirEntryNumbers()
+{
+    MapStep w;
+    QVERIFY(putEntries(customCommandsKey, {"A", "x", "b", "C", "", "unreached"}));
+    w.open();
+    const auto useOther = [] { return RegGet(hkeyLocalMachine, launcherKey, "UseOther"); };
+    QWidget *dialog = w.dialog("Command13", "frmCustCFG");
+    auto *list = dialog->findChild<QListWidget *>("List1");
+    auto *line = dialog->findChild<QLineEdit *>("Text1");
+    QCOMPARE(texts(list), QStringList({"a", "b", "c"}));
+    // Removing b marks its entry; the next line goes above the highest held.
+    list->setCurrentRow(1);
+    emit list->itemDoubleClicked(list->currentItem());
+    line->setText("Set Timelimit 20");
+    press(dialog, "Command3");
+    QCOMPARE(line->text(), QStringLiteral("Set Timelimit 20"));
+    QCOMPARE(entries(customCommandsKey, 6),
+        QStringList({"A", "x", "x", "C", "set timelimit 20", "unreached"}));
+    press(dialog, "Command2");
+    QVERIFY(w.check("Check26")->isChecked());
+    QCOMPARE(useOther(), QStringLiteral("1"));
+
+    // Removing the line with the highest number frees that number. The
+    // dialog outlives the main window and still records the choice.
+    rEGpUT(hkeyLocalMachine, launcherKey, "UseOther", "0");
+    dialog = w.dialog("Command13", "frmCustCFG");
+    list = dialog->findChild<QListWidget *>("List1");
+    QCOMPARE(texts(list), QStringList({"a", "c", "set timelimit 20", "unreached"}));
+    w.window.reset();
+    list->setCurrentRow(3);
+    emit list->itemDoubleClicked(list->currentItem());
+    QCOMPARE(entries(customCommandsKey, 6).last(), QStringLiteral("x"));
+    dialog->findChild<QLineEdit *>("Text1")->setText("d");
+    press(dialog, "Command3");
+    QCOMPARE(entries(customCommandsKey, 7).mid(5), QStringList({"d", ""}));
+    press(dialog, "Command2");
+    QCOMPARE(useOther(), QStringLiteral("1"));
+
+    // An empty line is not taken, and "Done" with no lines ticks nothing.
+    QVERIFY(putEntries(customCommandsKey, {""}));
+    rEGpUT(hkeyLocalMachine, launcherKey, "UseOther", "0");
+    w.open();
+    dialog = w.dialog("Command13", "frmCustCFG");
+    press(dialog, "Command3");
+    QCOMPARE(dialog->findChild<QListWidget *>("List1")->count(), 0);
+    press(dialog, "Command2");
+    QVERIFY(!openWindow("frmCustCFG"));
+    QVERIFY(!w.check("Check26")->isChecked());
+    QCOMPARE(useOther(), QStringLiteral("0"));
+}
+
+QTEST_MAIN(TestMaps)
+#include "test_maps.moc"
