@@ -63,6 +63,10 @@ void TestConfigWriter::goldenFiles()
         w.text("Text15")->setText("a");
         w.text("Text16")->setText("b");
         QCOMPARE(w.configuration(), golden("short-passwords.cfg"));
+        // Two characters are enough for both.
+        w.text("Text15")->setText("ab");
+        w.text("Text16")->setText("cd");
+        QVERIFY(w.configuration().contains("\r\nset password ab\r\nset rcon_password cd\r\n"));
         w.text("Text2")->setText(QStringLiteral("My \"best\" café €5 中"));
         w.text("Text3")->setText(QStringLiteral("Say \"hi\" – naïve"));
         w.text("Text15")->clear();
