@@ -85,18 +85,24 @@ QString applyOption(Options &options, const QString &name, const QString &value)
 
 } // namespace
 
+// Every way out returns `parsed` itself: copying the half-filled options
+// trips the compiler's maybe-uninitialized check under the sanitizers.
 ParsedCommandLine parseCommandLine(const QStringList &arguments)
 {
     ParsedCommandLine parsed;
     Options &options = parsed.options;
-    if (arguments.isEmpty())
-        return {options, QStringLiteral("no command given")};
+    if (arguments.isEmpty()) {
+        parsed.error = QStringLiteral("no command given");
+        return parsed;
+    }
     const QString &word = arguments.first();
     if (word == u"--help" || word == u"-h" || word == u"help")
         return parsed;
     const qsizetype index = commandNames.indexOf(word);
-    if (index < 0)
-        return {options, QStringLiteral("unknown command \"%1\"").arg(word)};
+    if (index < 0) {
+        parsed.error = QStringLiteral("unknown command \"%1\"").arg(word);
+        return parsed;
+    }
     options.command = Command(index + 1);
 
     const QStringList known = optionsOf(options.command);
@@ -107,8 +113,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         // The remote console's command may hold words that begin with a
         // dash, so everything from its first word on is the command.
         if (endOfOptions || !options.commandWords.isEmpty() || !argument.startsWith(u'-')) {
-            if (options.command != Command::Rcon)
-                return {options, QStringLiteral("%1 takes no word \"%2\"").arg(word, argument)};
+            if (options.command != Command::Rcon) {
+                parsed.error = QStringLiteral("%1 takes no word \"%2\"").arg(word, argument);
+                return parsed;
+            }
             options.commandWords.append(argument);
             continue;
         }
@@ -123,31 +131,43 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = equals < 0 ? argument : argument.left(equals);
         const bool takesValue = known.contains(name + u'=');
-        if (!takesValue && !known.contains(name))
-            return {options, QStringLiteral("%1 has no option %2").arg(word, name)};
+        if (!takesValue && !known.contains(name)) {
+            parsed.error = QStringLiteral("%1 has no option %2").arg(word, name);
+            return parsed;
+        }
         QString value;
         if (takesValue && equals >= 0) {
             value = argument.mid(equals + 1);
         } else if (takesValue) {
-            if (++i == arguments.size())
-                return {options, QStringLiteral("%1 needs a value").arg(name)};
+            if (++i == arguments.size()) {
+                parsed.error = QStringLiteral("%1 needs a value").arg(name);
+                return parsed;
+            }
             value = arguments.at(i);
         } else if (equals >= 0) {
-            return {options, QStringLiteral("%1 takes no value").arg(name)};
+            {
+                parsed.error = QStringLiteral("%1 takes no value").arg(name);
+                return parsed;
+            }
         }
-        if (const QString wrong = applyOption(options, name, value); !wrong.isEmpty())
-            return {options, wrong};
+        if (const QString wrong = applyOption(options, name, value); !wrong.isEmpty()) {
+            parsed.error = wrong;
+            return parsed;
+        }
         limitsGiven = limitsGiven || name == u"--max-restarts" || name == u"--within";
     }
 
-    if (options.command == Command::Rcon && options.commandWords.isEmpty())
-        return {options, QStringLiteral("rcon needs a command to send")};
-    if (options.restart && !options.foreground)
-        return {options,
-            QStringLiteral("--restart needs --foreground: only a watching tarnctl "
-                           "can restart the server")};
+    if (options.command == Command::Rcon && options.commandWords.isEmpty()) {
+        parsed.error = QStringLiteral("rcon needs a command to send");
+        return parsed;
+    }
+    if (options.restart && !options.foreground) {
+        parsed.error = QStringLiteral("--restart needs --foreground: only a watching tarnctl "
+                                      "can restart the server");
+        return parsed;
+    }
     if (limitsGiven && !options.restart)
-        return {options, QStringLiteral("--max-restarts and --within need --restart")};
+        parsed.error = QStringLiteral("--max-restarts and --within need --restart");
     return parsed;
 }
 
