@@ -8,6 +8,7 @@ if(TARN_SANITIZE)
     set(TARN_SANITIZER_REPORTS ${CMAKE_BINARY_DIR}/sanitizer-reports)
     set(TARN_SANITIZER_ENV
         "ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:log_path=${TARN_SANITIZER_REPORTS}/asan"
+        "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
         "UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1"
         "TARN_TIME_SCALE=4")
     set(reportScript ${CMAKE_SOURCE_DIR}/tests/sanitizers/reports.cmake)
