@@ -1,5 +1,10 @@
 # What `cmake --install` puts where, and the Debian package built from it.
 
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/InstallWindows.cmake)
+    return()
+endif()
+
 include(GNUInstallDirs)
 
 set(TARN_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
