@@ -33,6 +33,9 @@ function(tarn_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    # Tests that copy one of our programs need its file name in full.
+    target_compile_definitions(${name} PRIVATE
+        TARN_EXECUTABLE_SUFFIX="${CMAKE_EXECUTABLE_SUFFIX}")
     # Tests use the forms through the windows they belong to.
     set_target_properties(${name} PROPERTIES AUTOUIC OFF)
     if(ARG_DESKTOP)

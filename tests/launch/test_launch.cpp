@@ -9,7 +9,6 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
-#include <unistd.h>
 
 namespace {
 
@@ -151,19 +150,20 @@ void TestLaunch::unwritableConfiguration()
     GameFolder game(GameFolder::Server::Tarnded);
     const QByteArray previous = "// the previous configuration\r\nset rcon_password hushed";
     QVERIFY(writeFile(game.path("USER/Dedicated.cfg"), previous));
-    // The superuser writes anywhere; only an immutable folder stops it.
-    const bool root = ::geteuid() == 0;
-    if (root && QProcess::execute("chattr", {"+i", game.path("USER")}) != 0)
-        QSKIP("no way to make a folder unwritable for the superuser here");
-    if (!root)
-        QFile::setPermissions(game.path("USER"), QFile::ReadOwner | QFile::ExeOwner);
+    // The superuser writes anywhere, and Windows keeps no write permission
+    // on folders; there only an immutable folder stops a write.
+    QFile::setPermissions(game.path("USER"), QFile::ReadOwner | QFile::ExeOwner);
+    const bool immutable = writeFile(game.path("USER/probe"), {});
+    if (immutable
+        && (!QFile::remove(game.path("USER/probe"))
+            || QProcess::execute("chattr", {"+i", game.path("USER")}) != 0))
+        QSKIP("no way to make a folder unwritable here");
     Launcher launcher(game.path(), freeUdpPort());
     launcher.go();
-    if (root)
+    if (immutable)
         QProcess::execute("chattr", {"-i", game.path("USER")});
-    else
-        QFile::setPermissions(
-            game.path("USER"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(
+        game.path("USER"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(readFile(game.path("USER/Dedicated.cfg")), previous);
     // The operator is told which file could not be written; the server
     // starts with the configuration it has.

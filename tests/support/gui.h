@@ -62,10 +62,11 @@ inline void closeWindowsBut(const QWidget *keep = nullptr)
     }
 }
 
+// One of our programs as the build made it, with the system's file suffix.
 inline QString toolPath(const QString &tool)
 {
     return qEnvironmentVariable("TARN_TOOLS_DIR") + QLatin1Char('/') + tool + QLatin1Char('/')
-        + tool;
+        + tool + QStringLiteral(TARN_EXECUTABLE_SUFFIX);
 }
 
 // Answers every message box with OK while it lives, keeping title and text.
