@@ -4,20 +4,9 @@
 #include "store/settingsstore.h"
 #include "store/textcodec.h"
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
-
-namespace {
-
-bool isRegularFile(const QString &path)
-{
-    struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-} // namespace
 
 const QStringList &builtInMaps()
 {
@@ -71,7 +60,7 @@ bool mapPackInstalled(const QString &gameFolder)
     const QString base = hostPath(gameFolder + QStringLiteral("\\base"));
     if (base.isEmpty())
         return false;
-    return isRegularFile(base + QStringLiteral("/mappack.pak"));
+    return QFileInfo(base + QStringLiteral("/mappack.pak")).isFile();
 }
 
 QStringList mapFileNames(const QString &pattern, bool dmFolder)
@@ -84,23 +73,15 @@ QStringList mapFileNames(const QString &pattern, bool dmFolder)
     if (folder.isEmpty())
         return names;
 
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return names;
     const QString prefix = dmFolder ? QStringLiteral("DM/") : QString();
-    while (const dirent *entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
+    // Files only, links followed: a link to a map is a map, a dangling one
+    // is not.
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
         // A name that is nothing but the extension names no map.
         if (name.size() <= extension.size() || !name.endsWith(extension, Qt::CaseInsensitive))
             continue;
-        const bool regular = entry->d_type == DT_REG
-            || ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
-                && isRegularFile(folder + QLatin1Char('/') + name));
-        if (!regular)
-            continue;
         names.append((prefix + name.chopped(4)).toLower());
     }
-    ::closedir(dir);
     return names;
 }
 

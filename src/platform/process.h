@@ -10,8 +10,8 @@ namespace platform {
 std::vector<std::string> splitCommandLine(const std::string &arguments);
 
 // What starting a program comes to on this host: the program file and its
-// arguments as exec takes them (wine and the host path of a Windows
-// executable first) and the host folder it runs in.
+// arguments as exec takes them (on Linux, wine and the host path of a
+// Windows executable first) and the host folder it runs in.
 struct ResolvedLaunch
 {
     std::vector<std::string> arguments;
@@ -27,11 +27,12 @@ bool resolveLaunch(const std::string &program, const std::string &arguments,
 // Starts a program by its full path, never through a search path, and does
 // not wait for it. `program` is a Windows-style or host path, resolved
 // component by component without regard to case; `arguments` is the rest of
-// a Windows command line. The program runs detached in a session of its
-// own, with stdin, stdout and stderr on /dev/null, in `workingDirectory`
-// (a Windows-style or host path). A Windows executable runs through wine
-// when wine is installed. Returns false, with the reason in `error`, when
-// nothing was started.
+// a Windows command line. The program runs detached, in `workingDirectory`
+// (a Windows-style or host path). On Linux it runs in a session of its own
+// with stdin, stdout and stderr on /dev/null, a Windows executable through
+// wine when wine is installed; on Windows it runs minimized in a console of
+// its own, its command line the quoted program and `arguments` as given.
+// Returns false, with the reason in `error`, when nothing was started.
 bool startDetached(const std::string &program, const std::string &arguments,
     const std::string &workingDirectory, std::string *error);
 

@@ -2,7 +2,7 @@
 
 // The registry's calls, in the shape advapi32 gives them, so that the Windows
 // backend can forward to the real registry. On every other system they are
-// served by a SQLite database (see registry_sqlite.cpp).
+// served by a SQLite database (see registry_sqlite.h).
 //
 // Key paths and value names are Windows-1252 bytes, compared without regard
 // to case and kept as first written. Status codes are the Windows ones.

@@ -2,14 +2,15 @@
 // no registry of its own. Keys form a tree of rows; a value belongs to one
 // key row and keeps its type and data bytes exactly as they were given.
 
-#include "platform/registry.h"
+#include "platform/registry_sqlite.h"
+
 #include "platform/registry_store.h"
 
 #include <cstring>
 #include <map>
 #include <mutex>
 
-namespace platform {
+namespace platform::sqlite {
 
 namespace {
 
@@ -445,4 +446,4 @@ long regWriteBatch(const std::vector<RegWrite> &writes)
     });
 }
 
-} // namespace platform
+} // namespace platform::sqlite

@@ -1,17 +1,10 @@
 #include "platform/registry_store.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <iterator>
-#include <pwd.h>
 #include <set>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace platform {
 
@@ -54,46 +47,6 @@ constexpr const char *queryText[] = {
 };
 static_assert(std::size(queryText) == static_cast<std::size_t>(StoreQuery::count));
 
-std::string homeFolder()
-{
-    if (const char *home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return ".";
-}
-
-std::string folderOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool makeFolders(const std::string &folder)
-{
-    struct stat info;
-    if (stat(folder.c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode);
-    if (folder != "/" && folder != "." && !makeFolders(folderOf(folder)))
-        return false;
-    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Random bytes only fail at the first statement, by which time SQLite may
-// already have been asked to write; the header is checked before that.
-bool hasDatabaseHeader(const std::string &path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char header[16] = {};
-    const ssize_t got = ::read(fd, header, sizeof header);
-    ::close(fd);
-    return got == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
-}
-
 std::set<std::string> &warnedLocations()
 {
     static std::set<std::string> warned;
@@ -101,18 +54,6 @@ std::set<std::string> &warnedLocations()
 }
 
 } // namespace
-
-std::string registryLocation()
-{
-    if (const char *path = std::getenv("TARNSTARTER_REGISTRY"); path && *path)
-        return path;
-    std::string base;
-    if (const char *config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
-        base = config;
-    else
-        base = homeFolder() + "/.config";
-    return base + "/tarnstarter/registry.db";
-}
 
 RegistryStore::~RegistryStore()
 {
@@ -159,49 +100,6 @@ void RegistryStore::refuse(StoreState reason, const std::string &why)
             location.c_str(), why.c_str());
 }
 
-bool RegistryStore::prepareFile()
-{
-    const std::string folder = folderOf(location);
-    if (!makeFolders(folder)) {
-        refuse(StoreState::notWritable, "cannot create folder " + folder);
-        return false;
-    }
-    struct stat info;
-    if (stat(location.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
-            refuse(StoreState::notWritable, "not a regular file");
-            return false;
-        }
-        if (info.st_size > 0 && !hasDatabaseHeader(location)) {
-            refuse(StoreState::notDatabase, "not a SQLite database");
-            return false;
-        }
-        if (access(location.c_str(), R_OK | W_OK) != 0) {
-            refuse(StoreState::notWritable,
-                std::string("cannot be opened for writing (") + std::strerror(errno) + ")");
-            return false;
-        }
-    } else {
-        const int fd = ::open(location.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) {
-            refuse(StoreState::notWritable,
-                std::string("cannot be created (") + std::strerror(errno) + ")");
-            return false;
-        }
-        if (fd >= 0) {
-            fchmod(fd, 0600);
-            ::close(fd);
-        }
-    }
-    // The write-ahead log and its index live beside the file.
-    if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        refuse(StoreState::notWritable,
-            std::string("folder is not writable (") + std::strerror(errno) + ")");
-        return false;
-    }
-    return true;
-}
-
 // SQLite's own busy handler backs off to 100 ms between tries, so a process
 // writing in a tight loop can keep another one out past any timeout. Short
 // tries with a little jitter catch the gaps between its transactions.
@@ -219,8 +117,11 @@ int RegistryStore::waitForLock(void *context, int tries)
 
 void RegistryStore::open()
 {
-    if (!prepareFile())
+    std::string why;
+    if (const StoreState state = checkStoreFile(location, &why); state != StoreState::ready) {
+        refuse(state, why);
         return;
+    }
     if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         refuse(StoreState::notWritable, db ? sqlite3_errmsg(db) : "cannot be opened");
         return;

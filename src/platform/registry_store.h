@@ -9,7 +9,6 @@
 #include <random>
 #include <sqlite3.h>
 #include <string>
-#include <unistd.h>
 
 namespace platform {
 
@@ -31,7 +30,14 @@ enum class StoreState { ready, busy, notWritable, notDatabase };
 
 // Where the store lives: $TARNSTARTER_REGISTRY, else
 // $XDG_CONFIG_HOME/tarnstarter/registry.db with ~/.config as the fallback.
+// On Windows only $TARNSTARTER_REGISTRY names one: "" means the system's
+// own registry.
 std::string registryLocation();
+
+// Makes the store file usable: its folder exists, it is a regular file that
+// is empty or a SQLite database, and it and its folder can be written.
+// Anything else gives the reason in *why and is left as it is.
+StoreState checkStoreFile(const std::string &location, std::string *why);
 
 class RegistryStore
 {
@@ -58,7 +64,6 @@ private:
     static int waitForLock(void *context, int tries);
     void close();
     void open();
-    bool prepareFile();
     int survey(int *tables, int *id);
     int initialise(bool *foreign, std::string *failure);
     void refuse(StoreState reason, const std::string &why);
@@ -69,7 +74,7 @@ private:
     sqlite3 *db = nullptr;
     sqlite3_stmt *statements[static_cast<int>(StoreQuery::count)] = {};
     std::chrono::steady_clock::time_point waitStart;
-    std::minstd_rand jitter {static_cast<std::uint_fast32_t>(getpid())};
+    std::minstd_rand jitter {std::random_device {}()};
 };
 
 } // namespace platform

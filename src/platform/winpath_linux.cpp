@@ -1,6 +1,7 @@
 #include "platform/winpath.h"
 
 #include "platform/codepage.h"
+#include "platform/pathparts.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,11 +15,6 @@
 namespace platform {
 
 namespace {
-
-bool isSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
 
 bool exists(const std::string &path)
 {
@@ -114,12 +110,6 @@ std::string winePrefix()
     return homeFolder() + "/.wine";
 }
 
-bool hasDrive(const std::string &path)
-{
-    return path.size() >= 2 && path[1] == ':'
-        && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-}
-
 char lowerDrive(char letter)
 {
     return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter + 0x20) : letter;
@@ -175,13 +165,6 @@ std::string hostPath(const std::string &windowsPath)
     if (!resolve(windowsPath, &resolved))
         return {};
     return resolved.path.empty() ? std::string(".") : resolved.path;
-}
-
-bool isFullPath(const std::string &windowsPath)
-{
-    if (hasDrive(windowsPath))
-        return windowsPath.size() > 2 && isSeparator(windowsPath[2]);
-    return !windowsPath.empty() && isSeparator(windowsPath[0]);
 }
 
 std::string shortPath(const std::string &windowsPath)

@@ -2,16 +2,10 @@
 
 #include "launch/serverstart.h"
 #include "platform/process.h"
+#include "serverprocess.h"
 
 #include <QDateTime>
-#include <QSocketNotifier>
-#include <cerrno>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 namespace tarnctl {
 
@@ -24,18 +18,6 @@ constexpr RestartPolicy::Duration stopGrace = 10s;
 
 // A line longer than this is passed on in pieces.
 constexpr qsizetype longestLine = 64 * 1024;
-
-// The stop signals reach the event loop through a socket: a signal handler
-// may do little more than write to one.
-int signalSockets[2] = {-1, -1};
-
-void noteSignal(int number)
-{
-    const int savedErrno = errno;
-    const char byte = char(number);
-    [[maybe_unused]] const ssize_t written = ::write(signalSockets[1], &byte, 1);
-    errno = savedErrno;
-}
 
 double timeScale()
 {
@@ -76,7 +58,7 @@ Supervisor::Supervisor(const QString &gameFolder, const QString &shortFolder,
     connect(&killTimer, &QTimer::timeout, this, [this] {
         say(QStringLiteral("the server did not stop within %1 s; killing it")
                 .arg(seconds(stopGrace)));
-        signalServer(SIGKILL);
+        killServer(server);
     });
     connect(&server, &QProcess::finished, this, &Supervisor::serverEnded);
     connect(&server, &QProcess::readyReadStandardOutput, this,
@@ -84,49 +66,20 @@ Supervisor::Supervisor(const QString &gameFolder, const QString &shortFolder,
     connect(&server, &QProcess::readyReadStandardError, this,
         [this] { pass(stderr, pendingErrors, server.readAllStandardError(), false); });
     server.setStandardInputFile(QProcess::nullDevice());
-    server.setChildProcessModifier([parent = ::getpid()] {
-        // A process group of its own: a terminal's Ctrl-C reaches tarnctl
-        // alone, which passes it on, and a stop reaches the server's own
-        // children too.
-        ::setpgid(0, 0);
-#ifdef __linux__
-        // Should tarnctl die without a chance to stop the server, the server
-        // is told to stop all the same.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::raise(SIGTERM);
-#endif
-        // tarnctl ignores a closed output; the server must not inherit that.
-        ::signal(SIGPIPE, SIG_DFL);
-    });
+    prepareServerProcess(server);
 }
 
 Supervisor::~Supervisor()
 {
-    for (int number : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(number, SIG_DFL);
+    stopWatchingStopRequests();
 }
 
 int Supervisor::run()
 {
-    std::signal(SIGPIPE, SIG_IGN);
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0) {
+    if (!watchStopRequests(this, [this](int number) { stop(number); })) {
         say(QStringLiteral("cannot watch for stop signals"));
         return 1;
     }
-    stopSignals = new QSocketNotifier(signalSockets[0], QSocketNotifier::Read, this);
-    connect(stopSignals, &QSocketNotifier::activated, this, [this] {
-        char number = 0;
-        if (::read(signalSockets[0], &number, 1) == 1)
-            stop(number);
-    });
-    struct sigaction action = {};
-    action.sa_handler = noteSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int number : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(number, &action, nullptr);
-
     if (!startServer())
         return 1;
     return loop.exec();
@@ -153,6 +106,7 @@ bool Supervisor::startServer()
         say(serverStartFailure(gameFolder, server.errorString()));
         return false;
     }
+    serverStarted(server);
     running.start();
     say(QStringLiteral("server started as process %1: %2 %3")
             .arg(server.processId())
@@ -201,18 +155,11 @@ void Supervisor::stop(int signalNumber)
     }
     // A second stop signal means: no more waiting.
     if (stopping)
-        return signalServer(SIGKILL);
+        return killServer(server);
     stopping = true;
     say(QStringLiteral("stopping the server (signal %1)").arg(signalNumber));
-    signalServer(signalNumber == SIGINT ? SIGINT : SIGTERM);
+    askServerToStop(server, signalNumber == SIGINT ? SIGINT : SIGTERM);
     killTimer.start(policy.scaled(stopGrace));
-}
-
-void Supervisor::signalServer(int signalNumber)
-{
-    const qint64 pid = server.processId();
-    if (pid > 0 && ::kill(pid_t(-pid), signalNumber) != 0)
-        ::kill(pid_t(pid), signalNumber);
 }
 
 // Whole lines, each after a timestamp; `whole` passes on the rest too.

@@ -14,8 +14,6 @@
 #include <QTimer>
 #include <cstdio>
 
-class QSocketNotifier;
-
 namespace tarnctl {
 
 class Supervisor : public QObject
@@ -36,7 +34,6 @@ private:
     void serverEnded(int exitCode, QProcess::ExitStatus exitStatus);
     void restartLater(RestartPolicy::Duration ran);
     void stop(int signalNumber);
-    void signalServer(int signalNumber);
     void pass(std::FILE *stream, QByteArray &pending, const QByteArray &bytes, bool whole);
     void say(const QString &text);
     void finish(int status);
@@ -50,7 +47,6 @@ private:
     QTimer restartTimer;
     QTimer killTimer;
     QElapsedTimer running;
-    QSocketNotifier *stopSignals = nullptr;
     QEventLoop loop;
     bool stopping = false;
     QByteArray pendingOutput;

@@ -9,10 +9,8 @@
 #include "server.h"
 #include "udploop.h"
 
-#include <csignal>
 #include <filesystem>
 #include <iostream>
-#include <unistd.h>
 
 namespace {
 
@@ -37,8 +35,7 @@ std::string joinCommandLine(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    // A console reader that goes away must not take the server with it.
-    std::signal(SIGPIPE, SIG_IGN);
+    tarnded::prepareProcess();
 
     std::error_code error;
     const std::string gameFolder = std::filesystem::current_path(error).string();
@@ -68,6 +65,6 @@ int main(int argc, char **argv)
 
     server.runConfiguration(arguments);
     const int status = server.quitRequested() ? 0 : tarnded::serve(server, socket);
-    ::close(socket);
+    tarnded::closeUdp(socket);
     return status;
 }

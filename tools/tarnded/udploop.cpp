@@ -3,17 +3,23 @@
 #include "rcon.h"
 #include "server.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace tarnded {
 
@@ -26,26 +32,104 @@ void onStopSignal(int)
     stopRequested = 1;
 }
 
+using Clock = std::chrono::steady_clock;
+
+#ifdef _WIN32
+
+constexpr int receiveFlags = 0;
+
+std::string socketError()
+{
+    return "Winsock error " + std::to_string(WSAGetLastError());
+}
+
+void closeSocket(int socket)
+{
+    ::closesocket(SOCKET(socket));
+}
+
+// Ctrl+C and Ctrl+Break (the stop tarnctl sends) arrive on a thread of the
+// system's, which cannot break into the wait: the wait is kept short so the
+// loop sees the request within a fifth of a second.
+class StopSignals
+{
+public:
+    StopSignals()
+    {
+        for (int number : {SIGINT, SIGTERM, SIGBREAK})
+            std::signal(number, onStopSignal);
+    }
+
+    // 1 when the socket is readable, 0 when the time ran out, -1 on error.
+    int wait(int socket, const Clock::duration *timeout) const
+    {
+        constexpr auto longest = std::chrono::milliseconds(200);
+        const auto wait = timeout ? std::min<Clock::duration>(*timeout, longest) : longest;
+        WSAPOLLFD entry = {SOCKET(socket), POLLRDNORM, 0};
+        const int ready
+            = WSAPoll(&entry, 1, int(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
+        return ready > 0 ? (entry.revents & POLLRDNORM ? 1 : 0) : ready;
+    }
+};
+
+#else
+
+constexpr int receiveFlags = MSG_DONTWAIT;
+
+std::string socketError()
+{
+    return std::strerror(errno);
+}
+
+void closeSocket(int socket)
+{
+    ::close(socket);
+}
+
 // The stop signals stay blocked except while the loop waits in ppoll, so a
 // signal can never slip in between the check and the wait.
-sigset_t blockStopSignals()
+class StopSignals
 {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigset_t waitMask;
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
+public:
+    StopSignals()
+    {
+        sigset_t stopSignals;
+        sigemptyset(&stopSignals);
+        sigaddset(&stopSignals, SIGINT);
+        sigaddset(&stopSignals, SIGTERM);
+        sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+        sigdelset(&waitMask, SIGINT);
+        sigdelset(&waitMask, SIGTERM);
 
-    struct sigaction action = {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    return waitMask;
-}
+        struct sigaction action = {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+    }
+
+    // 1 when the socket is readable, 0 when the time ran out or a signal
+    // came, -1 on error.
+    int wait(int socket, const Clock::duration *timeout) const
+    {
+        timespec limit = {};
+        if (timeout) {
+            const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(*timeout);
+            limit.tv_sec = static_cast<time_t>(nanoseconds.count() / 1'000'000'000);
+            limit.tv_nsec = static_cast<long>(nanoseconds.count() % 1'000'000'000);
+        }
+        pollfd entry = {socket, POLLIN, 0};
+        const int ready = ppoll(&entry, 1, timeout ? &limit : nullptr, &waitMask);
+        if (ready < 0)
+            return errno == EINTR ? 0 : -1;
+        return ready > 0 && (entry.revents & POLLIN) ? 1 : 0;
+    }
+
+private:
+    sigset_t waitMask;
+};
+
+#endif
 
 std::string addressText(const sockaddr_in &address)
 {
@@ -58,20 +142,31 @@ void answerOneDatagram(Server &server, int socket, std::vector<char> &buffer)
 {
     sockaddr_in from = {};
     socklen_t fromLength = sizeof from;
-    const ssize_t received = recvfrom(socket, buffer.data(), buffer.size(), MSG_DONTWAIT,
-        reinterpret_cast<sockaddr *>(&from), &fromLength);
+    const auto received = recvfrom(socket, buffer.data(), static_cast<int>(buffer.size()),
+        receiveFlags, reinterpret_cast<sockaddr *>(&from), &fromLength);
     if (received < 0 || fromLength != sizeof from || from.sin_family != AF_INET)
         return;
     const std::string_view datagram(buffer.data(), static_cast<std::size_t>(received));
     for (const std::string &reply : handleDatagram(server, datagram, addressText(from))) {
         // A reply that cannot be sent is lost like any datagram; the sender
         // asks again.
-        sendto(socket, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&from),
-            fromLength);
+        sendto(socket, reply.data(), static_cast<int>(reply.size()), 0,
+            reinterpret_cast<const sockaddr *>(&from), fromLength);
     }
 }
 
 } // namespace
+
+void prepareProcess()
+{
+#ifdef _WIN32
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+#else
+    // A console reader that goes away must not take the server with it.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
 
 int bindUdp(const std::string &address, std::uint16_t port, std::string *error)
 {
@@ -82,47 +177,49 @@ int bindUdp(const std::string &address, std::uint16_t port, std::string *error)
         *error = "\"" + address + "\" is not an IPv4 address";
         return -1;
     }
+#ifdef _WIN32
+    const SOCKET opened = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int socket = opened == INVALID_SOCKET ? -1 : static_cast<int>(opened);
+#else
     const int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+#endif
     if (socket < 0) {
-        *error = std::strerror(errno);
+        *error = socketError();
         return -1;
     }
     if (::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0) {
-        *error = std::strerror(errno);
-        ::close(socket);
+        *error = socketError();
+        closeSocket(socket);
         return -1;
     }
     return socket;
 }
 
+void closeUdp(int socket)
+{
+    closeSocket(socket);
+}
+
 int serve(Server &server, int socket)
 {
-    using Clock = std::chrono::steady_clock;
     constexpr auto tickInterval = std::chrono::seconds(1);
 
-    const sigset_t waitMask = blockStopSignals();
+    const StopSignals stopSignals;
     // The largest UDP payload over IPv4 is 65,507 bytes; one more byte of
     // room costs nothing.
     std::vector<char> buffer(65536);
     auto nextTick = Clock::now() + tickInterval;
 
     while (!stopRequested) {
-        timespec timeout = {};
-        const timespec *timeoutPointer = nullptr;
-        if (server.hasBots()) {
-            const auto wait = std::max(Clock::duration::zero(), nextTick - Clock::now());
-            const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(wait);
-            timeout.tv_sec = static_cast<time_t>(nanoseconds.count() / 1'000'000'000);
-            timeout.tv_nsec = static_cast<long>(nanoseconds.count() % 1'000'000'000);
-            timeoutPointer = &timeout;
-        }
-        pollfd entry = {socket, POLLIN, 0};
-        const int ready = ppoll(&entry, 1, timeoutPointer, &waitMask);
-        if (ready < 0 && errno != EINTR) {
-            server.log(std::string("poll failed: ") + std::strerror(errno) + "\n");
+        Clock::duration wait {};
+        if (server.hasBots())
+            wait = std::max(Clock::duration::zero(), nextTick - Clock::now());
+        const int ready = stopSignals.wait(socket, server.hasBots() ? &wait : nullptr);
+        if (ready < 0) {
+            server.log("poll failed: " + socketError() + "\n");
             return 1;
         }
-        if (ready > 0 && (entry.revents & POLLIN)) {
+        if (ready > 0) {
             answerOneDatagram(server, socket, buffer);
             if (server.quitRequested())
                 return 0;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The server's network side: one UDP socket, served until a "quit" command
-// or SIGTERM/SIGINT.
+// or a stop signal (SIGTERM/SIGINT; Ctrl+C or Ctrl+Break on Windows).
 
 #include <cstdint>
 #include <string>
@@ -10,8 +10,12 @@ namespace tarnded {
 
 class Server;
 
+// Readies the process for serving; called once, first.
+void prepareProcess();
+
 // A UDP socket bound to address:port, or -1 with the reason in *error.
 int bindUdp(const std::string &address, std::uint16_t port, std::string *error);
+void closeUdp(int socket);
 
 // Answers datagrams on the socket and advances the simulated play once a
 // second while there are players. Waits in poll, never spins. Returns the

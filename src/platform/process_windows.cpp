@@ -1,0 +1,89 @@
+#include "platform/process.h"
+
+#include "platform/text_windows.h"
+#include "platform/winpath.h"
+
+#include <filesystem>
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+bool fail(std::string *error, const std::string &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+// INVALID_FILE_ATTRIBUTES when the path does not exist.
+DWORD attributes(const std::string &path)
+{
+    return GetFileAttributesW(wideFromUtf8(path).c_str());
+}
+
+} // namespace
+
+// Checks what can be checked before anything starts, so that the common
+// mistakes are reported in plain words.
+bool resolveLaunch(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, ResolvedLaunch *resolved, std::string *error)
+{
+    // A relative program is taken from the current folder, never searched for.
+    std::error_code failure;
+    const std::filesystem::path full
+        = std::filesystem::absolute(std::filesystem::path(wideFromUtf8(program)), failure);
+    if (program.empty() || failure)
+        return fail(error, program + " does not exist");
+    const std::string programPath = utf8FromWide(full.wstring());
+    const DWORD programAttributes = attributes(programPath);
+    if (programAttributes == INVALID_FILE_ATTRIBUTES)
+        return fail(error, program + " does not exist");
+    if (programAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return fail(error, program + " is a folder, not a program");
+    resolved->arguments = {programPath};
+    for (std::string &argument : splitCommandLine(arguments))
+        resolved->arguments.push_back(std::move(argument));
+
+    resolved->directory = hostPath(workingDirectory);
+    const DWORD folderAttributes = attributes(resolved->directory);
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES)
+        return fail(error, "The working folder " + workingDirectory + " does not exist");
+    if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail(error, "The working folder " + workingDirectory + " is not a folder");
+    return true;
+}
+
+// The server starts minimized in a console of its own, in its game folder,
+// with the command line Windows programs expect: the program in quotes, then
+// the arguments exactly as given.
+bool startDetached(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, std::string *error)
+{
+    if (error)
+        error->clear();
+    ResolvedLaunch resolved;
+    if (!resolveLaunch(program, arguments, workingDirectory, &resolved, error))
+        return false;
+    const std::wstring programPath = wideFromUtf8(resolved.arguments.front());
+    std::wstring commandLine = L"\"" + programPath + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + wideFromUtf8(arguments);
+    const std::wstring folder = wideFromUtf8(resolved.directory);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+            CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, folder.c_str(), &startup,
+            &started))
+        return fail(error, program + " could not be started: " + systemMessage(GetLastError()));
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
+}
+
+} // namespace platform

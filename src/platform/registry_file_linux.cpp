@@ -1,0 +1,109 @@
+#include "platform/registry_store.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string homeFolder()
+{
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return ".";
+}
+
+std::string folderOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool makeFolders(const std::string &folder)
+{
+    struct stat info;
+    if (stat(folder.c_str(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    if (folder != "/" && folder != "." && !makeFolders(folderOf(folder)))
+        return false;
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// Random bytes only fail at the first statement, by which time SQLite may
+// already have been asked to write; the header is checked before that.
+bool hasDatabaseHeader(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char header[16] = {};
+    const ssize_t got = ::read(fd, header, sizeof header);
+    ::close(fd);
+    return got == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
+}
+
+} // namespace
+
+std::string registryLocation()
+{
+    if (const char *path = std::getenv("TARNSTARTER_REGISTRY"); path && *path)
+        return path;
+    std::string base;
+    if (const char *config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        base = config;
+    else
+        base = homeFolder() + "/.config";
+    return base + "/tarnstarter/registry.db";
+}
+
+StoreState checkStoreFile(const std::string &location, std::string *why)
+{
+    const std::string folder = folderOf(location);
+    if (!makeFolders(folder)) {
+        *why = "cannot create folder " + folder;
+        return StoreState::notWritable;
+    }
+    struct stat info;
+    if (stat(location.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            *why = "not a regular file";
+            return StoreState::notWritable;
+        }
+        if (info.st_size > 0 && !hasDatabaseHeader(location)) {
+            *why = "not a SQLite database";
+            return StoreState::notDatabase;
+        }
+        if (access(location.c_str(), R_OK | W_OK) != 0) {
+            *why = std::string("cannot be opened for writing (") + std::strerror(errno) + ")";
+            return StoreState::notWritable;
+        }
+    } else {
+        const int fd = ::open(location.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            *why = std::string("cannot be created (") + std::strerror(errno) + ")";
+            return StoreState::notWritable;
+        }
+        if (fd >= 0) {
+            fchmod(fd, 0600);
+            ::close(fd);
+        }
+    }
+    // The write-ahead log and its index live beside the file.
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        *why = std::string("folder is not writable (") + std::strerror(errno) + ")";
+        return StoreState::notWritable;
+    }
+    return StoreState::ready;
+}
+
+} // namespace platform

@@ -1,0 +1,57 @@
+#include "platform/registry.h"
+
+#include "platform/registry_sqlite.h"
+
+// Linux has no registry of its own: the SQLite store serves every call.
+
+namespace platform {
+
+long regOpenKey(Key parent, const std::string &subKey, Key *result)
+{
+    return sqlite::regOpenKey(parent, subKey, result);
+}
+
+long regCreateKey(Key parent, const std::string &subKey, Key *result)
+{
+    return sqlite::regCreateKey(parent, subKey, result);
+}
+
+long regQueryValue(
+    Key key, const std::string &name, std::uint32_t *type, std::uint8_t *data, std::uint32_t *size)
+{
+    return sqlite::regQueryValue(key, name, type, data, size);
+}
+
+long regSetValue(Key key, const std::string &name, std::uint32_t type, const std::uint8_t *data,
+    std::uint32_t size)
+{
+    return sqlite::regSetValue(key, name, type, data, size);
+}
+
+long regDeleteValue(Key key, const std::string &name)
+{
+    return sqlite::regDeleteValue(key, name);
+}
+
+long regEnumKey(Key key, std::uint32_t index, std::string *name)
+{
+    return sqlite::regEnumKey(key, index, name);
+}
+
+long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
+    std::vector<std::uint8_t> *data)
+{
+    return sqlite::regEnumValue(key, index, name, type, data);
+}
+
+long regCloseKey(Key key)
+{
+    return sqlite::regCloseKey(key);
+}
+
+long regWriteBatch(const std::vector<RegWrite> &writes)
+{
+    return sqlite::regWriteBatch(writes);
+}
+
+} // namespace platform
