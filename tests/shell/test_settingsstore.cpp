@@ -114,7 +114,7 @@ void TestSettingsStore::numberedLists()
         write.keyPath = customMapsKey.toStdString();
         write.hasValue = true;
         write.valueName = numberedEntryName(number).toStdString();
-        const std::string text = "m" + std::to_string(number);
+        const QByteArray text = "m" + QByteArray::number(number);
         write.data.assign(text.begin(), text.end());
         write.data.push_back(0);
         writes.push_back(std::move(write));
