@@ -84,12 +84,13 @@ void TestLaunch::launchesEndToEnd()
     // The server runs in the game folder with the launch's arguments, and
     // within one poll the monitor shows its status.
     QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
-    const QByteArray info = askServer(launcher.port, "hushed", "serverinfo");
+    const QString info = askServer(launcher.port, "hushed", "serverinfo");
     QVERIFY2(info.contains(
-                 "TARN.EXE +set dedicated 1 +set hostport " + QByteArray::number(launcher.port)),
-        info.constData());
-    QVERIFY2(info.contains("cwd " + QFileInfo(game.path()).canonicalFilePath().toUtf8() + "\n"),
-        info.constData());
+                 "tarn.exe +set dedicated 1 +set hostport " + QString::number(launcher.port) + "\n",
+                 Qt::CaseInsensitive),
+        qPrintable(info));
+    QVERIFY2(QFileInfo(info.section("\ncwd ", 1).section('\n', 0, 0)) == QFileInfo(game.path()),
+        qPrintable(info));
     auto *shown = monitor->findChild<QPlainTextEdit *>("Text1");
     QTRY_VERIFY_WITH_TIMEOUT(shown->toPlainText().contains("map: "), 8000);
 

@@ -86,7 +86,7 @@ public:
 };
 
 // A game folder with USER\MAPLISTS and, when asked, a server program: our
-// stand-in server, or a script that only notes each start in "started".
+// stand-in server, or one that only notes each start in "started".
 class GameFolder
 {
 public:
@@ -95,13 +95,9 @@ public:
     explicit GameFolder(Server server = Server::None, const QString &program = "tarn.exe")
     {
         QDir(dir.path()).mkpath(QStringLiteral("USER/MAPLISTS"));
-        if (server == Server::Tarnded)
-            QFile::copy(toolPath(QStringLiteral("tarnded")), path(program));
-        if (server == Server::Script) {
-            writeFile(
-                path(program), "#!/bin/sh\necho \"$@\" >> \"" + path("started").toUtf8() + "\"\n");
-            QFile::setPermissions(
-                path(program), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (server != Server::None) {
+            const char *tool = server == Server::Tarnded ? "tarnded" : "startmark";
+            QFile::copy(toolPath(QLatin1String(tool)), path(program));
         }
     }
     QString path(const QString &name = {}) const

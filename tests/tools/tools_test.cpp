@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QNetworkDatagram>
+#include <QOperatingSystemVersion>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -35,7 +36,11 @@ Run tarnreg(const QStringList &arguments)
     process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg", arguments);
     const bool ended
         = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
-    return {ended ? process.exitCode() : -1, process.readAll()};
+    QByteArray out = process.readAll();
+    // A Windows console ends every line it is given with "\r\n".
+    if (QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows)
+        out.replace("\r\n", "\n");
+    return {ended ? process.exitCode() : -1, out};
 }
 
 // Starts tarnded in folder and waits until it listens (or has ended).
