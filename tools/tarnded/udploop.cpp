@@ -38,9 +38,20 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int receiveFlags = 0;
 
+// The words the server gives on every system for the errors an operator
+// meets when binding; the number for the rest.
 std::string socketError()
 {
-    return "Winsock error " + std::to_string(WSAGetLastError());
+    switch (const int number = WSAGetLastError()) {
+    case WSAEADDRINUSE:
+        return "Address already in use";
+    case WSAEADDRNOTAVAIL:
+        return "Cannot assign requested address";
+    case WSAEACCES:
+        return "Permission denied";
+    default:
+        return "Winsock error " + std::to_string(number);
+    }
 }
 
 void closeSocket(int socket)
