@@ -41,6 +41,8 @@ QString writeConfiguration(
     QFile previous(config);
     if (previous.open(QIODevice::ReadOnly)) {
         const QString reason = replaceFile(backup, previous.readAll());
+        // Windows replaces no file that is still open, even by ourselves.
+        previous.close();
         if (!reason.isEmpty())
             return QStringLiteral("The backup %1\\USER\\Dedicated.bak could not be written (%2), "
                                   "so %3 was left as it was.")
