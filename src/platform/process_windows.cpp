@@ -78,8 +78,7 @@ bool startDetached(const std::string &program, const std::string &arguments,
     startup.wShowWindow = SW_SHOWMINNOACTIVE;
     PROCESS_INFORMATION started = {};
     if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-            CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, folder.c_str(), &startup,
-            &started))
+            CREATE_NEW_CONSOLE, nullptr, folder.c_str(), &startup, &started))
         return fail(error, program + " could not be started: " + systemMessage(GetLastError()));
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);

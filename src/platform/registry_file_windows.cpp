@@ -36,7 +36,7 @@ StoreState checkStoreFile(const std::string &location, std::string *why)
         }
         // Random bytes only fail at the first statement, by which time SQLite
         // may already have been asked to write; the header is checked first.
-        if (fs::file_size(file, error) > 0) {
+        if (const auto size = fs::file_size(file, error); error || size > 0) {
             char header[16] = {};
             std::ifstream in(file, std::ios::binary);
             if (!in.read(header, sizeof header)

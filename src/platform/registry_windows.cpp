@@ -158,16 +158,18 @@ long applyWrite(const RegWrite &write, Undo &undo)
         return errorSuccess;
     OldValue old {key, write.valueName, false, REG_NONE, {}};
     DWORD size = 0;
-    if (RegQueryValueExA(key, write.valueName.c_str(), nullptr, &old.type, nullptr, &size)
-        == ERROR_SUCCESS) {
+    long status
+        = RegQueryValueExA(key, write.valueName.c_str(), nullptr, &old.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
         old.data.resize(size);
-        old.existed = RegQueryValueExA(
-                          key, write.valueName.c_str(), nullptr, &old.type, old.data.data(), &size)
-            == ERROR_SUCCESS;
+        status = RegQueryValueExA(
+            key, write.valueName.c_str(), nullptr, &old.type, old.data.data(), &size);
         old.data.resize(size);
-        if (!old.existed)
-            return errorAccessDenied;
+        old.existed = status == ERROR_SUCCESS;
     }
+    // A value that cannot be read back could not be put back either.
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        return status;
     undo.values.push_back(std::move(old));
     return RegSetValueExA(
         key, write.valueName.c_str(), 0, write.type, write.data.data(), DWORD(write.data.size()));
