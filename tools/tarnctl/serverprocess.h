@@ -12,6 +12,10 @@ namespace tarnctl {
 // console group so that a stop reaches it through tarnctl.
 void prepareServerProcess(QProcess &server);
 
+// The server's arguments: split as resolveLaunch gives them, and the command
+// line they came from, which a Windows program receives as it is.
+void setServerArguments(QProcess &server, const QStringList &split, const QString &commandLine);
+
 // After each start: the server ends with tarnctl, however tarnctl ends.
 void serverStarted(const QProcess &server);
 

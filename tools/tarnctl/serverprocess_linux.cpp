@@ -49,6 +49,11 @@ void prepareServerProcess(QProcess &server)
     });
 }
 
+void setServerArguments(QProcess &server, const QStringList &split, const QString &)
+{
+    server.setArguments(split);
+}
+
 void serverStarted(const QProcess &)
 {
     // The child process modifier has tied the server to tarnctl already.

@@ -33,6 +33,12 @@ void prepareServerProcess(QProcess &server)
     });
 }
 
+void setServerArguments(QProcess &server, const QStringList &, const QString &commandLine)
+{
+    // Quoting the split arguments again could change what the server reads.
+    server.setNativeArguments(commandLine);
+}
+
 void serverStarted(const QProcess &server)
 {
     platform::tieToThisProcess(server.processId());

@@ -99,7 +99,7 @@ bool Supervisor::startServer()
     for (std::size_t i = 1; i < resolved.arguments.size(); ++i)
         programArguments.append(QString::fromStdString(resolved.arguments[i]));
     server.setProgram(QString::fromStdString(resolved.arguments.front()));
-    server.setArguments(programArguments);
+    setServerArguments(server, programArguments, arguments);
     server.setWorkingDirectory(QString::fromStdString(resolved.directory));
     server.start();
     if (!server.waitForStarted(-1)) {
