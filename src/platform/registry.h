@@ -62,8 +62,8 @@ long regQueryValue(
 long regSetValue(Key key, const std::string &name, std::uint32_t type, const std::uint8_t *data,
     std::uint32_t size);
 
-// Subkeys and values by index, in the order they were first written;
-// errorNoMoreItems past the end.
+// Subkeys and values by index, in the order they were first written (the
+// Windows registry lists subkeys by name); errorNoMoreItems past the end.
 // Removes a value; errorFileNotFound when the key holds none of that name.
 long regDeleteValue(Key key, const std::string &name);
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // The program forms Windows-style paths ("C:\GAMES\TARN\USER\Dedicated.cfg");
-// these map them to the host. Host paths are UTF-8.
+// these map them to the host. Host paths are UTF-8. On Windows the paths are
+// the system's own: hostPath gives them as they are, and shortPath gives the
+// system's short form ("C:\PROGRA~1\TARN").
 
 #include <string>
 
