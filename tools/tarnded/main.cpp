@@ -4,6 +4,7 @@
 
 #include "configline.h"
 #include "console.h"
+#include "platform/arguments.h"
 #include "platform/codepage.h"
 #include "platform/portnumber.h"
 #include "server.h"
@@ -16,12 +17,11 @@ namespace {
 
 // The command line as one text, an argument with blanks in double quotes,
 // so that it reads the way it was given.
-std::string joinCommandLine(int argc, char **argv)
+std::string joinCommandLine(const std::vector<std::string> &arguments)
 {
     std::string line;
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (i > 0)
+    for (const std::string &argument : arguments) {
+        if (!line.empty())
             line += ' ';
         if (argument.empty() || argument.find_first_of(" \t") != std::string::npos)
             line += "\"" + argument + "\"";
@@ -37,14 +37,16 @@ int main(int argc, char **argv)
 {
     tarnded::prepareProcess();
 
+    const std::vector<std::string> commandLine = platform::programArguments(argc, argv);
     std::error_code error;
     const std::string gameFolder = std::filesystem::current_path(error).string();
     const std::vector<tarnded::ConsoleLine> arguments
-        = tarnded::parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+        = tarnded::parseArguments(std::vector<std::string>(
+            commandLine.begin() + (commandLine.empty() ? 0 : 1), commandLine.end()));
 
     tarnded::StandardConsole console;
     tarnded::Server server(
-        console, gameFolder, platform::utf8ToCp1252(joinCommandLine(argc, argv)));
+        console, gameFolder, platform::utf8ToCp1252(joinCommandLine(commandLine)));
     server.applySettings(arguments);
 
     const std::string address = server.variables().value("net_ip");

@@ -2,23 +2,24 @@
 // line, with the commands and output of Windows reg.exe.
 
 #include "commands.h"
+#include "platform/arguments.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "/?" || std::string_view(argv[i]) == "--help")
+    const std::vector<std::string> arguments = platform::programArguments(argc, argv);
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "/?" || arguments[i] == "--help")
             return tarnreg::help();
     }
-    if (argc < 2)
+    if (arguments.size() < 2)
         return tarnreg::usage();
-    std::string command = argv[1];
+    std::string command = arguments[1];
     for (char &c : command)
         c = c >= 'A' && c <= 'Z' ? char(c + 0x20) : c;
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const std::vector<std::string> args(arguments.begin() + 2, arguments.end());
     if (command == "query")
         return tarnreg::runQuery(args);
     if (command == "add")
