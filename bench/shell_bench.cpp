@@ -1,8 +1,8 @@
 // Speed of the settings store and of the main window's start.
 
 #include "platform/registry.h"
-#include "store/settingsstore.h"
 #include "shell/tarnstarter.h"
+#include "store/settingsstore.h"
 
 #include "recorder.h"
 #include <QApplication>
@@ -166,10 +166,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Recorder recorder;
-    benchmark::RunSpecifiedBenchmarks(&recorder);
-    benchmark::Shutdown();
+    recorder.run(argc, argv);
     recorder.print("RegGetPresentValue", "regget_present_value", "us");
     recorder.print("RegPutValue", "regput_value", "ms");
     recorder.print("ReadNumberedList32767", "numbered_list_32767", "ms");
