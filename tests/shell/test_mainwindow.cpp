@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
-#include <QRandomGenerator>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -67,7 +66,6 @@ private slots:
     void windowIsFixedSizeAndShowsEverything();
     void everyOtherWindowOpensOnce();
     void iconRestoresTheWindow();
-    void storeThatIsNoDatabaseIsLeftAlone();
 };
 
 void TestMainWindow::creationStateMatchesInventory()
@@ -219,20 +217,6 @@ void TestMainWindow::iconRestoresTheWindow()
     w.window->show();
     w.click("Command3");
     QVERIFY(!watched || !watched->isVisible());
-}
-
-void TestMainWindow::storeThatIsNoDatabaseIsLeftAlone()
-{
-    MainWindow w;
-    QByteArray noise(64 * 1024, 0);
-    for (char &byte : noise)
-        byte = char(QRandomGenerator::global()->generate());
-    QVERIFY(writeFile(w.store.path, noise));
-    w.open();
-    QCOMPARE(w.text("Text4")->text(), QStringLiteral("30"));
-    QCOMPARE(w.text("Text1")->text(), QStringLiteral("C:\\Program Files\\Marlow\\Tarn Gold"));
-    w.click("Command3");
-    QCOMPARE(readFile(w.store.path), noise);
 }
 
 QTEST_MAIN(TestMainWindow)
