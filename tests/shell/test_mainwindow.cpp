@@ -2,12 +2,12 @@
 #include "platform/localaddress.h"
 #include "store/settingsstore.h"
 #include "support/gui.h"
+#include "support/lists.h"
 #include "ui_tarnstarter.h"
 
 #include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -124,7 +124,7 @@ void TestMainWindow::startupWithRegistration()
     // lower case, and to its maps.
     QCOMPARE(hostPath(upper + "\\USER\\Dedicated.cfg"),
         QFileInfo(registered + "/user/dedicated.cfg").canonicalFilePath());
-    QCOMPARE(w.get<QListWidget>("List1")->findItems("dm/arena1", Qt::MatchExactly).size(), 1);
+    QCOMPARE(shownRows(w.get<QAbstractItemView>("List1")).count("dm/arena1"), 1);
 }
 
 void TestMainWindow::startupWithoutRegistration()

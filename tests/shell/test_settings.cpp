@@ -1,5 +1,6 @@
 #include "store/settingsstore.h"
 #include "support/gui.h"
+#include "support/lists.h"
 
 #include <QListWidget>
 #include <QRadioButton>
@@ -46,8 +47,7 @@ QString stored(const QString &name)
 
 QString selectedMap(const MainWindow &w)
 {
-    const auto selected = w.get<QListWidget>("List1")->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text();
+    return selectedRow(w.get<QAbstractItemView>("List1"));
 }
 
 QString shown(const MainWindow &w, const char *control)
@@ -137,8 +137,7 @@ void TestSettings::exitKeepsEverythingAndTheCloseBoxOnlyWhatSavesItself()
     w.text("Text4")->setText("99");
     w.check("Check17")->setChecked(false);
     w.check("Check27")->setChecked(false);
-    auto *maps = w.get<QListWidget>("List1");
-    maps->setCurrentItem(maps->findItems("DM/MARLOW", Qt::MatchExactly).first());
+    clickRow(w.get<QAbstractItemView>("List1"), "DM/MARLOW");
     w.click("Command2");
     w.window->close();
     w.open();
@@ -206,7 +205,7 @@ void TestSettings::startMapAndOldConfiguration()
     QVERIFY(writeFile(folder + "/TarnStarter.cfg", {}));
     w.open();
     w.text("Text1")->setText(folder);
-    w.get<QListWidget>("List1")->clearSelection();
+    w.get<QAbstractItemView>("List1")->clearSelection();
     w.click("Command3");
     QCOMPARE(stored("Default_Map"), QStringLiteral("dm/marlow"));
     // Older versions left a file named without a separator after the game
