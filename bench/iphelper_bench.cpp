@@ -4,9 +4,9 @@
 
 #include "monitor/ciphelper.h"
 #include "monitor/iphelpercall.h"
-#include "shell/tcptable.h"
 #include "platform/iphelper.h"
 #include "platform/iphelper_layout.h"
+#include "shell/tcptable.h"
 
 #include "recorder.h"
 #include <QApplication>
@@ -137,12 +137,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
 
     const LoopbackSockets sockets;
     Recorder recorder;
-    benchmark::RunSpecifiedBenchmarks(&recorder);
-    benchmark::Shutdown();
+    recorder.run(argc, argv);
 
     recorder.print("tcpTableRead", "iphelper_gettcptable_ms", "ms");
     recorder.print("ssTan", "iphelper_ss_tan_ms", "ms");

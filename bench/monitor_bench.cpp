@@ -6,16 +6,12 @@
 #include "shell/svrmon.h"
 #include "store/settingsstore.h"
 
+#include "benchserver.h"
 #include "recorder.h"
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QPlainTextEdit>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QUdpSocket>
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -60,26 +56,11 @@ void replyShown(benchmark::State &state)
 
 void pollRoundTrip(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    qputenv("TARNSTARTER_REGISTRY", dir.filePath("registry.db").toLocal8Bit());
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.localPort();
-    probe.close();
-    QDir().mkpath(dir.filePath("Game/USER"));
-    QFile config(dir.filePath("Game/USER/Dedicated.cfg"));
-    if (!config.open(QIODevice::WriteOnly))
-        return state.SkipWithError("cannot write the configuration");
-    config.write("set rcon_password benchpw\r\nset bots 8\r\nmap DM/QEVCON1\r\n");
-    config.close();
-
-    QProcess server;
-    server.setWorkingDirectory(dir.filePath("Game"));
-    server.start(qEnvironmentVariable("TARN_TOOLS_DIR", "build/tools") + "/tarnded/tarnded",
-        {"+set", "dedicated", "1", "+set", "hostport", QString::number(port)});
-    while (!server.peek(1 << 16).contains("Listening on") && server.waitForReadyRead(10000)) { }
-    if (server.state() != QProcess::Running)
-        return state.SkipWithError("tarnded did not start (set TARN_TOOLS_DIR)");
+    const BenchServer server;
+    qputenv("TARNSTARTER_REGISTRY", server.dir.filePath("registry.db").toLocal8Bit());
+    if (server.failure)
+        return state.SkipWithError(server.failure);
+    const quint16 port = server.port;
     rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "benchpw");
     rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(port));
 
@@ -95,8 +76,6 @@ void pollRoundTrip(benchmark::State &state)
     }
     if (!reply->toPlainText().startsWith("map: "))
         state.SkipWithError("the reply was not the status");
-    server.terminate();
-    server.waitForFinished();
 }
 
 } // namespace
@@ -109,10 +88,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Recorder recorder;
-    benchmark::RunSpecifiedBenchmarks(&recorder);
-    benchmark::Shutdown();
+    recorder.run(argc, argv);
 
     for (const auto &[name, unit] : {std::pair {"replyShown", "monitor_reply_65507_ms"},
              std::pair {"pollRoundTrip", "monitor_poll_round_trip_ms"}}) {

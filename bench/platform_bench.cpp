@@ -116,12 +116,10 @@ BENCHMARK(registryWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
     const World files;
     world = &files;
     Recorder recorder;
-    benchmark::RunSpecifiedBenchmarks(&recorder);
-    benchmark::Shutdown();
+    recorder.run(argc, argv);
 
     const std::pair<const char *, const char *> metrics[] = {
         {"hostPathExact", "platform_hostpath_exact_us"},

@@ -24,6 +24,14 @@ public:
         }
     }
 
+    // Runs the benchmarks the command line selects, keeping their figures.
+    void run(int argc, char **argv)
+    {
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks(this);
+        benchmark::Shutdown();
+    }
+
     // Prints the figure of one benchmark, when it ran, scaled to the unit.
     void print(const std::string &benchmark, const char *metric, const char *unit) const
     {

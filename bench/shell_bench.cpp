@@ -1,8 +1,9 @@
 // Speed of the settings store and of the main window's start.
 
 #include "platform/registry.h"
-#include "store/settingsstore.h"
+#include "shell/frmcustcfg.h"
 #include "shell/tarnstarter.h"
+#include "store/settingsstore.h"
 
 #include "recorder.h"
 #include <QApplication>
@@ -120,6 +121,19 @@ void BuildList20000Files(benchmark::State &state)
 }
 BENCHMARK(BuildList20000Files)->Unit(benchmark::kMillisecond);
 
+// The custom-lines window opened on a list filled to its last entry.
+void CustomLinesFull(benchmark::State &state)
+{
+    BenchStore store;
+    fillNumberedList(customCommandsKey, lastNumberedEntry);
+    for (auto _ : state) {
+        frmCustCFG window;
+        window.show();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(CustomLinesFull)->Unit(benchmark::kMillisecond);
+
 // From the press of "Go" until the server process runs (the start returns
 // once the program has been executed).
 void LaunchGo(benchmark::State &state)
@@ -166,16 +180,15 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Recorder recorder;
-    benchmark::RunSpecifiedBenchmarks(&recorder);
-    benchmark::Shutdown();
+    recorder.run(argc, argv);
     recorder.print("RegGetPresentValue", "regget_present_value", "us");
     recorder.print("RegPutValue", "regput_value", "ms");
     recorder.print("ReadNumberedList32767", "numbered_list_32767", "ms");
     recorder.print("MainWindowEmptyStore", "main_window_empty_store", "ms");
     recorder.print("MainWindowFullStore", "main_window_full_store", "ms");
     recorder.print("BuildList20000Files", "buildlist_20000_files", "ms");
+    recorder.print("CustomLinesFull", "custom_lines_32767", "ms");
     recorder.print("LaunchGo", "launch_go_until_server_runs", "ms");
     return 0;
 }

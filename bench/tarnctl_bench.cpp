@@ -7,14 +7,10 @@
 #include "monitor/rconrequest.h"
 #include "rconclient.h"
 
+#include "benchserver.h"
 #include "recorder.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QUdpSocket>
 
 #include <benchmark/benchmark.h>
 
@@ -22,25 +18,10 @@ namespace {
 
 void rconRoundTrip(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.localPort();
-    probe.close();
-    QDir().mkpath(dir.filePath("Game/USER"));
-    QFile config(dir.filePath("Game/USER/Dedicated.cfg"));
-    if (!config.open(QIODevice::WriteOnly))
-        return state.SkipWithError("cannot write the configuration");
-    config.write("set rcon_password benchpw\r\nset bots 8\r\nmap DM/QEVCON1\r\n");
-    config.close();
-
-    QProcess server;
-    server.setWorkingDirectory(dir.filePath("Game"));
-    server.start(qEnvironmentVariable("TARN_TOOLS_DIR", "build/tools") + "/tarnded/tarnded",
-        {"+set", "dedicated", "1", "+set", "hostport", QString::number(port)});
-    while (!server.peek(1 << 16).contains("Listening on") && server.waitForReadyRead(10000)) { }
-    if (server.state() != QProcess::Running)
-        return state.SkipWithError("tarnded did not start (set TARN_TOOLS_DIR)");
+    const BenchServer server;
+    if (server.failure)
+        return state.SkipWithError(server.failure);
+    const quint16 port = server.port;
 
     tarnctl::RconClient client;
     if (!client.open(QStringLiteral("127.0.0.1"), port).isEmpty())
@@ -57,8 +38,6 @@ void rconRoundTrip(benchmark::State &state)
     }
     if (!reply.startsWith("map: "))
         state.SkipWithError("the reply was not the status");
-    server.terminate();
-    server.waitForFinished();
 }
 
 } // namespace
@@ -68,10 +47,8 @@ BENCHMARK(rconRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Recorder recorder;
-    benchmark::RunSpecifiedBenchmarks(&recorder);
-    benchmark::Shutdown();
+    recorder.run(argc, argv);
     recorder.print("rconRoundTrip", "tarnctl_rcon_round_trip_ms", "ms");
     return 0;
 }

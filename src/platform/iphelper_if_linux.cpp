@@ -192,23 +192,14 @@ IfRow ifRowOf(const LinkFacts &link)
 
 bool readIfRowsNetlink(std::vector<IfRow> &rows)
 {
-    struct
-    {
-        nlmsghdr header;
-        ifinfomsg link;
-    } message {};
-    message.header.nlmsg_len = sizeof message;
-    message.header.nlmsg_type = RTM_GETLINK;
-    message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    message.link.ifi_family = AF_UNSPEC;
-
+    ifinfomsg request {};
+    request.ifi_family = AF_UNSPEC;
     rows.clear();
-    return netlinkDump(NETLINK_ROUTE, &message, sizeof message, [&rows](const nlmsghdr &h) {
-        if (h.nlmsg_type != RTM_NEWLINK || h.nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
-            return;
-        const auto *link = static_cast<const ifinfomsg *>(NLMSG_DATA(&h));
-        rows.push_back(ifRowOf(linkFacts(*link, IFLA_RTA(link), int(IFLA_PAYLOAD(&h)))));
-    });
+    return netlinkDump(NETLINK_ROUTE, RTM_GETLINK, &request, sizeof request, RTM_NEWLINK,
+        sizeof(ifinfomsg), [&rows](const nlmsghdr &h) {
+            const auto *link = static_cast<const ifinfomsg *>(NLMSG_DATA(&h));
+            rows.push_back(ifRowOf(linkFacts(*link, IFLA_RTA(link), int(IFLA_PAYLOAD(&h)))));
+        });
 }
 
 } // namespace platform

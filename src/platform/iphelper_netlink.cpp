@@ -1,6 +1,7 @@
 #include "platform/iphelper_netlink.h"
 
 #include <cerrno>
+#include <cstring>
 #include <linux/netlink.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,15 +31,23 @@ constexpr std::size_t receiveBufferSize = 64 * 1024;
 
 } // namespace
 
-bool netlinkDump(int protocol, const void *request, std::size_t requestLength,
-    const std::function<void(const nlmsghdr &message)> &onMessage)
+bool netlinkDump(int protocol, std::uint16_t type, const void *body, std::size_t bodySize,
+    std::uint16_t answerType, std::size_t answerSize,
+    const std::function<void(const nlmsghdr &answer)> &onAnswer)
 {
     Socket socket(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, protocol));
     if (socket.fd < 0)
         return false;
+    const std::size_t requestLength = NLMSG_LENGTH(bodySize);
+    std::vector<char> request(NLMSG_SPACE(bodySize));
+    auto &requestHeader = *reinterpret_cast<nlmsghdr *>(request.data());
+    requestHeader.nlmsg_len = std::uint32_t(requestLength);
+    requestHeader.nlmsg_type = type;
+    requestHeader.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    std::memcpy(NLMSG_DATA(&requestHeader), body, bodySize);
     sockaddr_nl kernel {};
     kernel.nl_family = AF_NETLINK;
-    iovec requestVector {const_cast<void *>(request), requestLength};
+    iovec requestVector {request.data(), requestLength};
     msghdr requestMessage {&kernel, sizeof kernel, &requestVector, 1, nullptr, 0, 0};
     ssize_t sent;
     do {
@@ -67,7 +76,8 @@ bool netlinkDump(int protocol, const void *request, std::size_t requestLength,
                 return true;
             if (header.nlmsg_type == NLMSG_ERROR)
                 return false;
-            onMessage(header);
+            if (header.nlmsg_type == answerType && header.nlmsg_len >= NLMSG_LENGTH(answerSize))
+                onAnswer(header);
             offset += NLMSG_ALIGN(header.nlmsg_len);
         }
     }

@@ -78,31 +78,21 @@ uint32_t tcpStateFromKernel(unsigned kernelState)
 
 bool readTcpRowsSockDiag(std::vector<TcpRow> &rows)
 {
-    struct
-    {
-        nlmsghdr header;
-        inet_diag_req_v2 request;
-    } message {};
-    message.header.nlmsg_len = sizeof message;
-    message.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
-    message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    message.request.sdiag_family = AF_INET;
-    message.request.sdiag_protocol = IPPROTO_TCP;
-    message.request.idiag_states = ~0U;
-
+    inet_diag_req_v2 request {};
+    request.sdiag_family = AF_INET;
+    request.sdiag_protocol = IPPROTO_TCP;
+    request.idiag_states = ~0U;
     rows.clear();
-    return netlinkDump(NETLINK_SOCK_DIAG, &message, sizeof message, [&rows](const nlmsghdr &h) {
-        if (h.nlmsg_type != SOCK_DIAG_BY_FAMILY
-            || h.nlmsg_len < NLMSG_LENGTH(sizeof(inet_diag_msg)))
-            return;
-        inet_diag_msg socket;
-        std::memcpy(&socket, NLMSG_DATA(&h), sizeof socket);
-        if (socket.idiag_family != AF_INET)
-            return;
-        rows.push_back({tcpStateFromKernel(socket.idiag_state),
-            rawAddressField(socket.id.idiag_src), rawPortField(socket.id.idiag_sport),
-            rawAddressField(socket.id.idiag_dst), rawPortField(socket.id.idiag_dport)});
-    });
+    return netlinkDump(NETLINK_SOCK_DIAG, SOCK_DIAG_BY_FAMILY, &request, sizeof request,
+        SOCK_DIAG_BY_FAMILY, sizeof(inet_diag_msg), [&rows](const nlmsghdr &h) {
+            inet_diag_msg socket;
+            std::memcpy(&socket, NLMSG_DATA(&h), sizeof socket);
+            if (socket.idiag_family != AF_INET)
+                return;
+            rows.push_back({tcpStateFromKernel(socket.idiag_state),
+                rawAddressField(socket.id.idiag_src), rawPortField(socket.id.idiag_sport),
+                rawAddressField(socket.id.idiag_dst), rawPortField(socket.id.idiag_dport)});
+        });
 }
 
 std::vector<TcpRow> parseProcNetTcp(std::string_view text)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <memory>
 
 namespace Ui {
 class frmCustCFG;
 }
+class QStringListModel;
 
 // Keeps the operator's own configuration lines, which go at the end of the
 // server's configuration when "Use custom commands" is ticked. Every add and
@@ -28,7 +30,10 @@ private slots:
 
 private:
     void Form_Load();
-    void appendLine(int number, const QString &text);
 
     std::unique_ptr<Ui::frmCustCFG> ui;
+    // The lines as shown, and beside each the entry number it is stored
+    // under.
+    QStringListModel *lines;
+    QList<int> entryNumbers;
 };

@@ -17,10 +17,12 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QStringListModel>
 
 TarnStarter::TarnStarter(QWidget *parent)
     : QMainWindow(parent),
       ui(new Ui::TarnStarter),
+      availableMapsModel(new QStringListModel(this)),
       sysTray(new SysTray(this)),
       monitorSession(std::make_shared<MonitorSession>())
 {
@@ -28,6 +30,7 @@ TarnStarter::TarnStarter(QWidget *parent)
     // would otherwise leave out.
     Q_INIT_RESOURCE(resources);
     ui->setupUi(this);
+    ui->List1->setModel(availableMapsModel);
     QIcon icon(QStringLiteral(":/shell/tarnstarter-32.png"));
     icon.addFile(QStringLiteral(":/shell/tarnstarter-16.png"));
     setWindowIcon(icon);
@@ -55,7 +58,7 @@ TarnStarter::TarnStarter(QWidget *parent)
     connect(ui->Command3, &QPushButton::clicked, this, &TarnStarter::Command3_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &TarnStarter::Command4_Click);
     connect(ui->Command6, &QPushButton::clicked, this, &TarnStarter::Command6_Click);
-    connect(ui->List1, &QListWidget::itemDoubleClicked, this, &TarnStarter::List1_DblClick);
+    connect(ui->List1, &QAbstractItemView::doubleClicked, this, &TarnStarter::List1_DblClick);
     connectSelfSavingBoxes();
     // A stored grayed tick shows grayed, but the operator's clicks move a
     // box between checked and unchecked only.

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QCheckBox;
+class QStringListModel;
 class SvrMon;
 class TcpTable;
 class frmAbout;
@@ -78,8 +79,14 @@ private:
     void connectSelfSavingBoxes();
     void showCycleCount(const QString &wording);
     QStringList listedMaps() const;
+    // The row of the selected available map, -1 when none is.
+    int selectedMapRow() const;
+    QString selectedMap() const;
 
     std::unique_ptr<Ui::TarnStarter> ui;
+    // The available maps: thousands of names, kept as one list the view
+    // reads, not as an item each.
+    QStringListModel *availableMapsModel;
     MapCycle mapCycle;
     SysTray *sysTray;
     bool launching = false;

@@ -36,9 +36,7 @@ LaunchForm TarnStarter::launchForm()
             form.customCommands.append(entry.text);
     }
 
-    const QList<QListWidgetItem *> selected = ui->List1->selectedItems();
-    form.startMap
-        = startMap(listedMaps(), selected.isEmpty() ? -1 : ui->List1->row(selected.first()));
+    form.startMap = startMap(listedMaps(), selectedMapRow());
     // "Use this Maplist" decides, as it promises: the cycle is used only
     // when the box is both enabled and ticked.
     form.useMapCycle = ui->Check22->isEnabled() && ui->Check22->checkState() == Qt::Checked;

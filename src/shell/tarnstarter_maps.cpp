@@ -5,14 +5,14 @@
 #include "store/settingsstore.h"
 #include "ui_tarnstarter.h"
 
+#include <QStringListModel>
+
 void TarnStarter::BuildList()
 {
-    ui->List1->setUpdatesEnabled(false);
-    ui->List1->clear();
-    ui->List1->addItems(availableMaps(ui->Text1->text()));
-    ui->List1->setCurrentRow(-1);
-    ui->List1->setUpdatesEnabled(true);
-    ui->Label13->setText(QString::number(ui->List1->count()) + QStringLiteral(" Maps Listed"));
+    // A new list leaves nothing selected.
+    availableMapsModel->setStringList(availableMaps(ui->Text1->text()));
+    ui->Label13->setText(
+        QString::number(availableMapsModel->rowCount()) + QStringLiteral(" Maps Listed"));
 
     mapCycle.load();
     ui->List2->clear();
@@ -23,10 +23,18 @@ void TarnStarter::BuildList()
 
 QStringList TarnStarter::listedMaps() const
 {
-    QStringList maps;
-    for (int row = 0; row < ui->List1->count(); ++row)
-        maps.append(ui->List1->item(row)->text());
-    return maps;
+    return availableMapsModel->stringList();
+}
+
+int TarnStarter::selectedMapRow() const
+{
+    const QModelIndexList selected = ui->List1->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+QString TarnStarter::selectedMap() const
+{
+    return listedMaps().value(selectedMapRow());
 }
 
 void TarnStarter::Command4_Click()
@@ -41,8 +49,7 @@ void TarnStarter::showCycleCount(const QString &wording)
 
 void TarnStarter::Command2_Click()
 {
-    const QList<QListWidgetItem *> selected = ui->List1->selectedItems();
-    const QString map = selected.isEmpty() ? QString() : selected.first()->text();
+    const QString map = selectedMap();
     if (!mapCycle.add(map))
         return;
     ui->List2->addItem(map);

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringListModel>
 
 namespace {
 
@@ -59,7 +60,7 @@ void TarnStarter::LoadSettings()
         ui->Option1->button(gameTypeIndex)->setChecked(true);
 
     BuildList();
-    ui->List1->setCurrentRow(int(defaultMapRow(listedMaps())));
+    ui->List1->setCurrentIndex(availableMapsModel->index(int(defaultMapRow(listedMaps()))));
 
     // The stored flags win over what the game type set, even on boxes the
     // game type disabled.
@@ -94,7 +95,6 @@ void TarnStarter::SaveSettings()
             put(name, storedText(setting, findChild<QLineEdit *>(control)->text()));
     }
 
-    const QList<QListWidgetItem *> selected = ui->List1->selectedItems();
-    put(QStringLiteral("Default_Map"),
-        selected.isEmpty() ? QStringLiteral("dm/marlow") : selected.first()->text());
+    const QString map = selectedMap();
+    put(QStringLiteral("Default_Map"), map.isEmpty() ? QStringLiteral("dm/marlow") : map);
 }

@@ -2,8 +2,8 @@
 #include "store/settingsstore.h"
 #include "store/textcodec.h"
 #include "support/gui.h"
+#include "support/lists.h"
 
-#include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
 
@@ -30,8 +30,7 @@ public:
     }
     void putInCycle(const QString &map) const
     {
-        auto *maps = get<QListWidget>("List1");
-        maps->setCurrentItem(maps->findItems(map, Qt::MatchExactly).first());
+        clickRow(get<QAbstractItemView>("List1"), map);
         click("Command2");
     }
 };
@@ -77,7 +76,7 @@ void TestConfigWriter::goldenFiles()
     w.open();
     for (QLineEdit *box : w.window->findChildren<QLineEdit *>())
         box->clear();
-    w.get<QListWidget>("List1")->setCurrentRow(-1);
+    w.get<QAbstractItemView>("List1")->clearSelection();
     QCOMPARE(w.configuration(), golden("empty-boxes.cfg"));
 }
 
@@ -113,8 +112,7 @@ void TestConfigWriter::mapCycle()
     QVERIFY(!QFile::exists(games.filePath("TarnStarter.map")));
 
     w.putInCycle("DM/WOXCON1");
-    w.get<QListWidget>("List1")->setCurrentItem(
-        w.get<QListWidget>("List1")->findItems("DM/MARLOW", Qt::MatchExactly).first());
+    clickRow(w.get<QAbstractItemView>("List1"), "DM/MARLOW");
     w.check("Check22")->setChecked(true);
     QCOMPARE(w.configuration(), golden("cycle.cfg"));
     QCOMPARE(readFile(games.filePath("user/maplists/TarnStarter.lst")), golden("cycle.lst"));

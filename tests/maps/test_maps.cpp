@@ -2,9 +2,9 @@
 // how the map cycle is stored, the custom map names and the custom lines.
 
 #include "support/gui.h"
+#include "support/lists.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QTest>
 
 namespace {
@@ -16,14 +16,6 @@ QStringList entries(const QString &key, int count)
     for (int number = 1; number <= count; ++number)
         texts.append(RegGet(hkeyLocalMachine, key, numberedEntryName(number)));
     return texts;
-}
-
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result.append(list->item(row)->text());
-    return result;
 }
 
 void press(const QWidget *window, const char *button)
@@ -39,8 +31,8 @@ void touch(const QString &path)
 class MapStep : public MainWindow
 {
 public:
-    QListWidget *available() const { return get<QListWidget>("List1"); }
-    QListWidget *cycle() const { return get<QListWidget>("List2"); }
+    QAbstractItemView *available() const { return get<QAbstractItemView>("List1"); }
+    QAbstractItemView *cycle() const { return get<QAbstractItemView>("List2"); }
     QString label(const char *name) const { return get<QLabel>(name)->text(); }
     void refresh(const QString &folder) const
     {
@@ -49,7 +41,7 @@ public:
     }
     void add(const QString &map) const
     {
-        available()->setCurrentItem(available()->findItems(map, Qt::MatchExactly).value(0));
+        clickRow(available(), map);
         click("Command2");
     }
     // Opens a dialog anew: one closed before is deleted first, as the event
@@ -79,10 +71,10 @@ void TestMaps::availableMapsFromAllSources()
     MapStep w;
     GameFolder game;
     w.open();
-    QVERIFY(!w.available()->selectedItems().isEmpty());
+    QCOMPARE(selectedRow(w.available()), QStringLiteral("DM/MARLOW"));
     w.refresh(game.path());
     // Refreshing drops the start-map selection.
-    QVERIFY(w.available()->selectedItems().isEmpty());
+    QCOMPARE(selectedRow(w.available()), QString());
     QCOMPARE(w.label("Label13"), QStringLiteral("26 Maps Listed"));
     QCOMPARE(w.label("Label17"), QStringLiteral("0 Maps to cycle"));
     QVERIFY(w.check("Check22")->isEnabled());
@@ -105,14 +97,14 @@ void TestMaps::availableMapsFromAllSources()
         touch(game.path("USER/maps/") + file);
     // The folder is typed upper-case, as the game's registration gives it.
     w.refresh(game.path().toUpper());
-    const QStringList listed = texts(w.available());
+    const QStringList listed = shownRows(w.available());
     QCOMPARE(w.label("Label13"), QStringLiteral("37 Maps Listed"));
     for (const char *map :
         {"DM/MINE", "X", "dm/arena1", "arena1", "DM/QEVCON1", "dm/qevcon1", "dm/.hidden"})
         QVERIFY2(listed.contains(map), map);
     for (int row = 1; row < listed.size(); ++row)
         QVERIFY(listed[row - 1].compare(listed[row], Qt::CaseInsensitive) <= 0);
-    QCOMPARE(texts(w.cycle()), QStringList({"DM/ARENA1", "DM/ARENA2"}));
+    QCOMPARE(shownRows(w.cycle()), QStringList({"DM/ARENA1", "DM/ARENA2"}));
 
     // Folders that cannot be used add no maps.
     for (const QString &folder :
@@ -134,28 +126,27 @@ void TestMaps::mapCycleIsWrittenThrough()
     // No selection, or a name too short to be a map: nothing happens.
     w.click("Command2");
     w.add("X");
-    QCOMPARE(w.cycle()->count(), 0);
+    QCOMPARE(w.cycle()->model()->rowCount(), 0);
     QCOMPARE(entries(mapCycleKey, 1), QStringList {""});
 
     w.add("DM/QEVCON1");
     w.add("DM/QEVCON1");
-    w.available()->setCurrentItem(w.available()->findItems("dm/arena1", Qt::MatchExactly).value(0));
-    emit w.available()->itemDoubleClicked(w.available()->currentItem());
+    doubleClickRow(w.available(), "dm/arena1");
     const QStringList three {"DM/QEVCON1", "DM/QEVCON1", "dm/arena1"};
-    QCOMPARE(texts(w.cycle()), three);
+    QCOMPARE(shownRows(w.cycle()), three);
     QCOMPARE(entries(mapCycleKey, 4), three + QStringList {""});
     QCOMPARE(w.label("Label17"), QStringLiteral("3 maps to cycle."));
 
     w.click("Command6");
     QCOMPARE(entries(mapCycleKey, 3), QStringList({"x", "x", "x"}));
-    QCOMPARE(w.cycle()->count(), 0);
+    QCOMPARE(w.cycle()->model()->rowCount(), 0);
     QVERIFY(!w.check("Check22")->isEnabled());
     QCOMPARE(w.label("Label17"), QStringLiteral("0 maps to cycle."));
     w.add("DM/HAXCON1");
     QCOMPARE(entries(mapCycleKey, 3), QStringList({"DM/HAXCON1", "x", "x"}));
     QVERIFY(w.check("Check22")->isEnabled());
     w.open();
-    QCOMPARE(texts(w.cycle()), QStringList {"DM/HAXCON1"});
+    QCOMPARE(shownRows(w.cycle()), QStringList {"DM/HAXCON1"});
     QCOMPARE(w.label("Label17"), QStringLiteral("1 Maps to cycle"));
 
     // A cleared entry between live ones, as another program may leave it:
@@ -165,7 +156,7 @@ void TestMaps::mapCycleIsWrittenThrough()
     w.add("DM/MARLOW");
     QCOMPARE(entries(mapCycleKey, 4), QStringList({"DM/HAXCON1", "x", "DM/B", "DM/MARLOW"}));
     w.open();
-    QCOMPARE(texts(w.cycle()), QStringList({"DM/HAXCON1", "DM/B", "DM/MARLOW"}));
+    QCOMPARE(shownRows(w.cycle()), QStringList({"DM/HAXCON1", "DM/B", "DM/MARLOW"}));
     w.click("Command6");
     QCOMPARE(entries(mapCycleKey, 4), QStringList({"x", "x", "x", "x"}));
 
@@ -173,7 +164,7 @@ void TestMaps::mapCycleIsWrittenThrough()
     QVERIFY(putEntries(mapCycleKey, QStringList(lastNumberedEntry, "DM/QEVCON1")));
     w.open();
     w.add("DM/MARLOW");
-    QCOMPARE(w.cycle()->count(), lastNumberedEntry);
+    QCOMPARE(w.cycle()->model()->rowCount(), lastNumberedEntry);
     QCOMPARE(entries(mapCycleKey, lastNumberedEntry + 1).mid(lastNumberedEntry - 1),
         QStringList({"DM/QEVCON1", ""}));
 }
@@ -183,13 +174,13 @@ void TestMaps::customMapJoinsTheAvailableMaps()
     MapStep w;
     QVERIFY(putEntries(customMapsKey, {"CTF/ONE", "DM/ARENA1"}));
     w.open();
-    w.available()->setCurrentRow(0);
+    clickRow(w.available(), "CTF/ONE");
     QWidget *dialog = w.dialog("Command7", "frmMAPAdd");
     QTest::keyClicks(dialog->findChild<QLineEdit *>("Text1"), "dm/arena1");
     press(dialog, "Command1");
-    QCOMPARE(w.available()->findItems("DM/ARENA1", Qt::MatchExactly).size(), 2);
+    QCOMPARE(shownRows(w.available()).count("DM/ARENA1"), 2);
     QCOMPARE(w.label("Label13"), QStringLiteral("29 Maps Listed"));
-    QVERIFY(w.available()->selectedItems().isEmpty());
+    QCOMPARE(selectedRow(w.available()), QString());
     QVERIFY(!openWindow("frmMAPAdd"));
 
     // An empty name writes an empty entry, which leaves the list as it was;
@@ -209,12 +200,11 @@ void TestMaps::customLinesKeepTheirEntryNumbers()
     w.open();
     const auto useOther = [] { return RegGet(hkeyLocalMachine, launcherKey, "UseOther"); };
     QWidget *dialog = w.dialog("Command13", "frmCustCFG");
-    auto *list = dialog->findChild<QListWidget *>("List1");
+    auto *list = dialog->findChild<QAbstractItemView *>("List1");
     auto *line = dialog->findChild<QLineEdit *>("Text1");
-    QCOMPARE(texts(list), QStringList({"a", "b", "c"}));
+    QCOMPARE(shownRows(list), QStringList({"a", "b", "c"}));
     // Removing b marks its entry; the next line goes above the highest held.
-    list->setCurrentRow(1);
-    emit list->itemDoubleClicked(list->currentItem());
+    doubleClickRow(list, "b");
     line->setText("Set Timelimit 20");
     press(dialog, "Command3");
     QCOMPARE(line->text(), QStringLiteral("Set Timelimit 20"));
@@ -228,11 +218,10 @@ void TestMaps::customLinesKeepTheirEntryNumbers()
     // dialog outlives the main window and still records the choice.
     rEGpUT(hkeyLocalMachine, launcherKey, "UseOther", "0");
     dialog = w.dialog("Command13", "frmCustCFG");
-    list = dialog->findChild<QListWidget *>("List1");
-    QCOMPARE(texts(list), QStringList({"a", "c", "set timelimit 20", "unreached"}));
+    list = dialog->findChild<QAbstractItemView *>("List1");
+    QCOMPARE(shownRows(list), QStringList({"a", "c", "set timelimit 20", "unreached"}));
     w.window.reset();
-    list->setCurrentRow(3);
-    emit list->itemDoubleClicked(list->currentItem());
+    doubleClickRow(list, "unreached");
     QCOMPARE(entries(customCommandsKey, 6).last(), QStringLiteral("x"));
     dialog->findChild<QLineEdit *>("Text1")->setText("d");
     press(dialog, "Command3");
@@ -246,7 +235,7 @@ void TestMaps::customLinesKeepTheirEntryNumbers()
     w.open();
     dialog = w.dialog("Command13", "frmCustCFG");
     press(dialog, "Command3");
-    QCOMPARE(dialog->findChild<QListWidget *>("List1")->count(), 0);
+    QCOMPARE(shownRows(dialog->findChild<QAbstractItemView *>("List1")), QStringList());
     press(dialog, "Command2");
     QVERIFY(!openWindow("frmCustCFG"));
     QVERIFY(!w.check("Check26")->isChecked());

@@ -2,14 +2,13 @@
 #include "platform/localaddress.h"
 #include "store/settingsstore.h"
 #include "support/gui.h"
+#include "support/lists.h"
 #include "ui_tarnstarter.h"
 
 #include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QRadioButton>
-#include <QRandomGenerator>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -67,7 +66,6 @@ private slots:
     void windowIsFixedSizeAndShowsEverything();
     void everyOtherWindowOpensOnce();
     void iconRestoresTheWindow();
-    void storeThatIsNoDatabaseIsLeftAlone();
 };
 
 void TestMainWindow::creationStateMatchesInventory()
@@ -126,7 +124,7 @@ void TestMainWindow::startupWithRegistration()
     // lower case, and to its maps.
     const QString found = hostPath(upper + "\\USER\\Dedicated.cfg");
     QVERIFY2(QFileInfo(found) == QFileInfo(registered + "/user/dedicated.cfg"), qPrintable(found));
-    QCOMPARE(w.get<QListWidget>("List1")->findItems("dm/arena1", Qt::MatchExactly).size(), 1);
+    QCOMPARE(shownRows(w.get<QAbstractItemView>("List1")).count("dm/arena1"), 1);
 }
 
 void TestMainWindow::startupWithoutRegistration()
@@ -219,20 +217,6 @@ void TestMainWindow::iconRestoresTheWindow()
     w.window->show();
     w.click("Command3");
     QVERIFY(!watched || !watched->isVisible());
-}
-
-void TestMainWindow::storeThatIsNoDatabaseIsLeftAlone()
-{
-    MainWindow w;
-    QByteArray noise(64 * 1024, 0);
-    for (char &byte : noise)
-        byte = char(QRandomGenerator::global()->generate());
-    QVERIFY(writeFile(w.store.path, noise));
-    w.open();
-    QCOMPARE(w.text("Text4")->text(), QStringLiteral("30"));
-    QCOMPARE(w.text("Text1")->text(), QStringLiteral("C:\\Program Files\\Marlow\\Tarn Gold"));
-    w.click("Command3");
-    QCOMPARE(readFile(w.store.path), noise);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -7,6 +7,7 @@
 #include "shell/messagebox.h"
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
+#include "support/files.h"
 #include "support/teststore.h"
 
 #include <QApplication>
@@ -17,18 +18,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <memory>
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Stores entries 1, 2, ... of a numbered list in one write, so that even a
 // list filled to its last entry is quickly made.

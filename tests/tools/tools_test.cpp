@@ -1,6 +1,7 @@
 // The two tools as their users meet them: tarnreg on a store of its own,
 // tarnded answering remote-console datagrams on loopback.
 
+#include "support/files.h"
 #include "support/rconclient.h"
 
 #include <QDir>
@@ -14,19 +15,6 @@ namespace {
 using Run = std::pair<int, QByteArray>;
 const Run done = {0, "The operation completed successfully.\n"};
 const QByteArray header = "\xFF\xFF\xFF\xFFprint\n";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-}
 
 // tarnreg's exit code and all it printed.
 Run tarnreg(const QStringList &arguments)
@@ -171,7 +159,7 @@ private slots:
             {"REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\R]\r\n", 3},
             {"Windows Registry Editor Version 5.00\r\n", 1}};
         for (const auto &[file, line] : faults) {
-            writeFile(dir.filePath("faulty.reg"), file);
+            QVERIFY(writeFile(dir.filePath("faulty.reg"), file));
             const auto [code, output] = tarnreg({"import", dir.filePath("faulty.reg")});
             QVERIFY2(
                 code == 1 && output.startsWith("ERROR: line " + QByteArray::number(line)), output);
@@ -181,15 +169,15 @@ private slots:
     void tarndedAnswersOnItsPortAndHoldsIt()
     {
         const QString open = dir.filePath("Open"), folder = dir.filePath("Game");
-        writeFile(open + "/User/DEDICATED.CFG", "set hostname open\n");
+        QVERIFY(writeFile(open + "/User/DEDICATED.CFG", "set hostname open\n"));
         QByteArray config
             = "// Generated\r\nset hostname \"My \"Big\" Server\"\r\nset maxclients 16\r\n"
               "set hostport 1\r\nset rcon_password s3 cr3t\r\nset logfile 1\r\n";
         for (int i = 0; i < 100; ++i)
             config += "set custom_" + QByteArray::number(i) + " value\r\n";
-        writeFile(folder + "/User/DEDICATED.CFG", config + "map DM/FROMCFG");
-        writeFile(folder + "/User/loop.cfg", "exec LOOP.CFG\n");
-        writeFile(folder + "/secret.cfg", "set leaked 1\n");
+        QVERIFY(writeFile(folder + "/User/DEDICATED.CFG", config + "map DM/FROMCFG"));
+        QVERIFY(writeFile(folder + "/User/loop.cfg", "exec LOOP.CFG\n"));
+        QVERIFY(writeFile(folder + "/secret.cfg", "set leaked 1\n"));
 
         // Without a password nothing is done; the port is held; a stop
         // signal ends the server.
