@@ -3,6 +3,7 @@
 // key row and keeps its type and data bytes exactly as they were given.
 
 #include "platform/registry_sqlite.h"
+#include "platform/pathparts.h"
 
 #include "platform/registry_store.h"
 
@@ -29,24 +30,6 @@ std::string foldName(const std::string &name)
             c = static_cast<char>(0x9F);
     }
     return folded;
-}
-
-// Empty components are treated as absent, so "A\B\", "A\\B" and "A\B" all
-// name the same key, as the settings code relies on for its trailing
-// backslashes.
-std::vector<std::string> splitKeyPath(const std::string &path)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string::npos)
-            end = path.size();
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
 }
 
 void bindBytes(sqlite3_stmt *statement, int index, const void *data, std::size_t size)
@@ -259,7 +242,7 @@ long regOpenKey(Key parent, const std::string &subKey, Key *result)
     std::int64_t id = 0;
     if (!reg.row(parent, &id))
         return errorInvalidHandle;
-    const int rc = reg.walk(&id, splitKeyPath(subKey));
+    const int rc = reg.walk(&id, keyPathParts(subKey));
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? errorFileNotFound : readFailure();
     *result = reg.newHandle(id);
@@ -277,7 +260,7 @@ long regCreateKey(Key parent, const std::string &subKey, Key *result)
     std::int64_t parentId = 0;
     if (!reg.row(parent, &parentId))
         return errorInvalidHandle;
-    const std::vector<std::string> parts = splitKeyPath(subKey);
+    const std::vector<std::string> parts = keyPathParts(subKey);
     std::int64_t id = parentId;
     // Most keys exist already; only a missing one costs a write.
     if (reg.walk(&id, parts) != SQLITE_ROW) {
@@ -435,7 +418,7 @@ long regWriteBatch(const std::vector<RegWrite> &writes)
     return inTransaction(reg, [&] {
         for (const RegWrite &write : writes) {
             std::int64_t id = RegistryStore::rootRow(write.hive);
-            int rc = reg.create(&id, splitKeyPath(write.keyPath));
+            int rc = reg.create(&id, keyPathParts(write.keyPath));
             if (rc == SQLITE_OK && write.hasValue)
                 rc = reg.setValue(
                     id, write.valueName, write.type, write.data.data(), write.data.size());

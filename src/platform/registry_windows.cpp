@@ -7,6 +7,7 @@
 
 #include "platform/registry.h"
 
+#include "platform/pathparts.h"
 #include "platform/registry_sqlite.h"
 #include "platform/registry_store.h"
 
@@ -36,23 +37,6 @@ Key keyOf(HKEY key)
     return static_cast<Key>(reinterpret_cast<std::uintptr_t>(key));
 }
 
-// The registry refuses empty components, which the settings code leaves
-// when it ends a path with a backslash: "A\B\", "A\\B" and "A\B" are one key.
-std::vector<std::string> keyParts(const std::string &path)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string::npos)
-            end = path.size();
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 std::string joinParts(const std::vector<std::string> &parts, std::size_t count)
 {
     std::string path;
@@ -63,7 +47,7 @@ std::string joinParts(const std::vector<std::string> &parts, std::size_t count)
 
 std::string keyPath(const std::string &path)
 {
-    const std::vector<std::string> parts = keyParts(path);
+    const std::vector<std::string> parts = keyPathParts(path);
     return joinParts(parts, parts.size());
 }
 
@@ -118,7 +102,7 @@ struct Undo
 // what the write needs there; nothing is changed.
 long checkWrite(const RegWrite &write)
 {
-    const std::vector<std::string> parts = keyParts(write.keyPath);
+    const std::vector<std::string> parts = keyPathParts(write.keyPath);
     std::size_t depth = parts.size();
     for (;;) {
         const bool whole = depth == parts.size();
@@ -140,7 +124,7 @@ long checkWrite(const RegWrite &write)
 
 long applyWrite(const RegWrite &write, Undo &undo)
 {
-    const std::vector<std::string> parts = keyParts(write.keyPath);
+    const std::vector<std::string> parts = keyPathParts(write.keyPath);
     HKEY key = handle(write.hive);
     for (std::size_t depth = 1; depth <= parts.size(); ++depth) {
         HKEY child = nullptr;

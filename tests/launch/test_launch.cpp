@@ -26,16 +26,13 @@ public:
     {
         // A server that is still starting misses a single quit.
         for (int attempt = 0; port && attempt < 10; ++attempt) {
-            if (!askServer(port, "hushed", "quit", 300).isEmpty())
+            if (!askServer(port, "hushed quit", 300).isEmpty())
                 break;
         }
         closeWindowsBut(window.get());
     }
     void go() const { click("Command1"); }
-    bool serverAnswers() const
-    {
-        return askServer(port, "hushed", "status", 500).contains("map: ");
-    }
+    bool serverAnswers() const { return askServer(port, "hushed status", 500).contains("map: "); }
     bool hidden() const { return !window->isVisible() || window->isMinimized(); }
 
     quint16 port = 0;
@@ -84,7 +81,7 @@ void TestLaunch::launchesEndToEnd()
     // The server runs in the game folder with the launch's arguments, and
     // within one poll the monitor shows its status.
     QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
-    const QString info = askServer(launcher.port, "hushed", "serverinfo");
+    const QString info = askServer(launcher.port, "hushed serverinfo");
     QVERIFY2(info.contains(
                  "tarn.exe +set dedicated 1 +set hostport " + QString::number(launcher.port) + "\n",
                  Qt::CaseInsensitive),
@@ -101,7 +98,7 @@ void TestLaunch::launchesEndToEnd()
     emit launcher.get<QSystemTrayIcon>("SysTray")->activated(QSystemTrayIcon::Trigger);
     QVERIFY(!launcher.hidden());
     monitor->findChild<QPushButton *>("Command1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(askServer(launcher.port, "hushed", "status", 300).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(askServer(launcher.port, "hushed status", 300).isEmpty(), 5000);
 
     // The second launch keeps the first configuration as the backup, and
     // opens the command reference when asked to.

@@ -4,7 +4,6 @@
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
 #include "monitor/tcprows.h"
-#include "ownsockets.h"
 #include "shell/messagebox.h"
 #include "shell/svrmon.h"
 #include "shell/tcptable.h"
@@ -19,6 +18,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace {
@@ -84,6 +85,38 @@ QList<TcpListRow> shownRows(QWidget *window)
     }
     return rows;
 }
+
+TcpListRow row(
+    const char *local, int localPort, const char *remote, int remotePort, const char *state)
+{
+    return {local, QString::number(localPort), remote, QString::number(remotePort), state};
+}
+
+// Listeners on 0.0.0.0 and 127.0.0.1, and a connection never accepted.
+struct OwnSockets
+{
+    OwnSockets()
+    {
+        any.listen(QHostAddress::AnyIPv4);
+        loop.listen(QHostAddress::LocalHost);
+        client.connectToHost(QHostAddress::LocalHost, loop.serverPort());
+        client.waitForConnected();
+    }
+    int foundIn(const QList<TcpListRow> &rows) const
+    {
+        const int port = loop.serverPort();
+        const QList<TcpListRow> mine = {row("0.0.0.0", any.serverPort(), "0.0.0.0", 0, "LISTEN"),
+            row("127.0.0.1", port, "0.0.0.0", 0, "LISTEN"),
+            row("127.0.0.1", client.localPort(), "127.0.0.1", port, "ESTAB"),
+            row("127.0.0.1", port, "127.0.0.1", client.localPort(), "ESTAB")};
+        return int(
+            std::count_if(rows.begin(), rows.end(), [&](auto &r) { return mine.contains(r); }));
+    }
+
+    QTcpServer any;
+    QTcpServer loop;
+    QTcpSocket client;
+};
 
 } // namespace
 

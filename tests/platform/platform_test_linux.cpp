@@ -1,23 +1,19 @@
 // What the platform layer does only on Linux: a private store file, Windows
 // paths mapped to the host and a server started through wine.
 
+#include "platform/iphelper_sources.h"
 #include "platform/process.h"
 #include "platform/winpath.h"
 #include "platformtest.h"
 
 #include <QTemporaryDir>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-bool fileModesStopWrites()
-{
-    // File modes do not stop root.
-    return geteuid() != 0;
-}
 
 namespace {
 
@@ -37,7 +33,7 @@ private slots:
     {
         for (const char *file : {"/games/tarn/user/dedicated.cfg", "/games/été/œuvre.cfg",
                  "/games/tarn/user/MAPS/dm/Qevcon1.bsp", "/c/Program Files/Tarn/tarn.exe"})
-            writeFile(root() + file);
+            QVERIFY(writeFile(root() + file, {}));
         QVERIFY(QDir().mkpath(root() + "/prefix/dosdevices"));
         QVERIFY(QFile::link(root() + "/c", root() + "/prefix/dosdevices/c:"));
         qputenv("WINEPREFIX", QFile::encodeName(root() + "/prefix"));
@@ -80,7 +76,7 @@ private slots:
                 QString name = stem;
                 for (int i = 0; i < stem.size(); ++i)
                     name[i] = mask >> i & 1 ? name[i].toUpper() : name[i];
-                writeFile(folder + name + ".cfg");
+                QVERIFY(writeFile(folder + name + ".cfg", {}));
             }
             QCOMPARE(hostPath(str(folder + stem + ".CFG")), str(folder + stem.toUpper() + ".cfg"));
             QCOMPARE(hostPath(str(folder + stem + ".cfg")), str(folder + stem + ".cfg"));
@@ -108,15 +104,20 @@ private slots:
     void serverStartsDetachedThroughWine()
     {
         const QString game = root() + "/Server";
-        writeFile(game + "/TARN.EXE", QByteArray("MZ\x90\0", 4));
-        writeFile(game + "/script", "#!/bin/sh\n", true);
-        writeFile(game + "/plain", "#!/bin/sh\n");
-        writeFile(game + "/garbage", "not a program\n", true);
+        const auto program = [](const QString &path, const QByteArray &content) {
+            return writeFile(path, content)
+                && QFile::setPermissions(
+                    path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        QVERIFY(writeFile(game + "/TARN.EXE", QByteArray("MZ\x90\0", 4)));
+        QVERIFY(
+            program(game + "/script", "#!/bin/sh\n") && writeFile(game + "/plain", "#!/bin/sh\n"));
+        QVERIFY(program(game + "/garbage", "not a program\n"));
         // The stand-in wine writes down how it was started; a descriptor held
         // without close-on-exec would add a line before the session.
         const int leaked = fcntl(open("/dev/null", O_RDONLY | O_CLOEXEC), F_DUPFD, 40);
         const QString report = root() + "/report";
-        writeFile(root() + "/bin/wine",
+        QVERIFY(program(root() + "/bin/wine",
             QString(
                 "#!/bin/sh\nPATH=/usr/bin:/bin\n"
                 "io=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2 /proc/$$/fd/%1)\n"
@@ -124,8 +125,7 @@ private slots:
                 "  sed -n 's/^SigIgn:\t*//p' /proc/$$/status; } > %2.tmp && mv %2.tmp %2\n")
                 .arg(leaked)
                 .arg(report)
-                .toUtf8(),
-            true);
+                .toUtf8()));
 
         // Relative paths mean the caller's folder. What cannot start is told
         // in plain words; neither a bare name nor wine is looked for anywhere
@@ -158,6 +158,45 @@ private slots:
                 "/dev/null", "/dev/null", "/dev/null"}));
         QVERIFY(lines.value(5).toInt() > 0 && lines.value(5).toInt() != getsid(0));
         QCOMPARE(lines.value(6).toULongLong(nullptr, 16) & (1ULL << (SIGUSR1 - 1)), 0ULL);
+    }
+    // The Linux sources of the TCP and interface tables: the kernel's TCP
+    // states as the table numbers them, a listener of this test in
+    // /proc/net/tcp, the loopback interface from netlink with the MTU the
+    // system reports, and the link counters of /proc/net/dev in their columns.
+    void tableSources()
+    {
+        const uint32_t states[] = {0, 5, 3, 4, 6, 7, 11, 1, 8, 10, 2, 9, 4, 0};
+        for (unsigned kernel = 0; kernel < std::size(states); ++kernel)
+            QCOMPARE(tcpStateFromKernel(kernel), states[kernel]);
+
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(bind(listener, reinterpret_cast<sockaddr *>(&address), length) == 0
+            && listen(listener, 1) == 0
+            && getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+        std::vector<TcpRow> tcpRows;
+        QVERIFY(readTcpRowsProc(tcpRows));
+        close(listener);
+        QVERIFY(std::any_of(tcpRows.begin(), tcpRows.end(), [&](const TcpRow &row) {
+            return row.state == 2 && row.localAddr == address.sin_addr.s_addr
+                && row.localPort == address.sin_port;
+        }));
+
+        std::vector<IfRow> ifRows;
+        QVERIFY(readIfRowsNetlink(ifRows));
+        const auto lo = std::find_if(ifRows.begin(), ifRows.end(),
+            [](const IfRow &row) { return std::u16string_view(row.name.data()) == u"lo"; });
+        QVERIFY(lo != ifRows.end() && lo->type == 24 && lo->adminStatus == 1);
+        QCOMPARE(QByteArray::number(lo->mtu), readFile("/sys/class/net/lo/mtu").trimmed());
+
+        const IfRow eth
+            = ifRowOf(parseProcNetDev("eth0: 4294967297 10 1 2 0 0 0 4 100 7 3 5 0 0 0 0").at(0));
+        QVERIFY(eth.inOctets == 1 && eth.inUcastPkts == 6 && eth.inNUcastPkts == 4);
+        QVERIFY(eth.inErrors == 1 && eth.inDiscards == 2 && eth.outUcastPkts == 7);
+        QVERIFY(eth.outErrors == 3 && eth.outDiscards == 5 && eth.outOctets == 100);
     }
 };
 

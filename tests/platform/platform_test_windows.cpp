@@ -10,12 +10,6 @@
 
 #include <windows.h>
 
-bool fileModesStopWrites()
-{
-    // A folder's read-only mark does not stop new files in it.
-    return false;
-}
-
 namespace {
 
 constexpr const char *testKey = "Software\\TarnStarterTest";
@@ -54,17 +48,11 @@ private slots:
             errorSuccess);
         QCOMPARE(systemValue("\\Sub", "Path"), value);
         std::uint32_t type = regNone;
-        std::uint32_t size = 0;
         std::uint8_t data[4];
-        QCOMPARE(regQueryValue(key, "PATH", &type, nullptr, &size), errorSuccess);
+        std::uint32_t size = sizeof data;
+        QCOMPARE(regQueryValue(key, "PATH", &type, data, &size), errorMoreData);
         QVERIFY(type == regSz && size >= 9);
-        size = sizeof data;
-        QCOMPARE(regQueryValue(key, "Path", &type, data, &size), errorMoreData);
         std::string name;
-        std::vector<std::uint8_t> bytes;
-        QCOMPARE(regEnumValue(key, 0, &name, &type, &bytes), errorSuccess);
-        QVERIFY(name == "Path" && std::string(bytes.begin(), bytes.begin() + 9) == value);
-        QCOMPARE(regEnumValue(key, 1, &name, &type, &bytes), errorNoMoreItems);
         QCOMPARE(regDeleteValue(key, "Path"), errorSuccess);
         QCOMPARE(regDeleteValue(key, "Path"), errorFileNotFound);
         QCOMPARE(regCloseKey(key), errorSuccess);
@@ -73,31 +61,11 @@ private slots:
         QCOMPARE(regCloseKey(key), errorSuccess);
     }
 
-    void registryBatchPutsBackWhatItChanged()
-    {
-        qunsetenv("TARNSTARTER_REGISTRY");
-        const auto write = [](const std::string &key, const std::string &name) {
-            return RegWrite {
-                hkeyCurrentUser, std::string(testKey) + key, !name.empty(), name, regSz, {'n', 0}};
-        };
-        QCOMPARE(regWriteBatch({write("\\Kept", "v")}), errorSuccess);
-        QCOMPARE(systemValue("\\Kept", "v"), "n");
-        // No value name is this long: the last write fails after the others.
-        RegWrite changed = write("\\Kept", "v");
-        changed.data = {'x', 0};
-        QVERIFY(regWriteBatch({write("\\New\\Deeper", "w"), changed,
-                    write("\\Kept", std::string(20000, 'v'))})
-            != errorSuccess);
-        QCOMPARE(systemValue("\\Kept", "v"), "n");
-        QCOMPARE(systemValue("\\New\\Deeper", "w"), missing);
-        QCOMPARE(systemValue("\\New", ""), missing);
-    }
-
     void shortPathsAreTheSystemsShortNames()
     {
         const QString folder = dir.filePath("A Long Folder Name");
         QVERIFY(QDir().mkpath(folder));
-        writeFile(folder + "/inside.cfg");
+        QVERIFY(writeFile(folder + "/inside.cfg", {}));
         const QString shortForm = QString::fromStdString(shortPath(str(folder)));
         QVERIFY2(!shortForm.contains(' ') && QFile::exists(shortForm + "\\inside.cfg"),
             qPrintable(shortForm));

@@ -3,10 +3,8 @@
 // What the platform tests share: registry calls in a line each and files.
 
 #include "platform/registry.h"
+#include "support/files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <QtTest>
 
@@ -53,28 +51,10 @@ inline QStringList names(const std::string &keyPath, bool values = false)
     return names;
 }
 
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline void writeFile(const QString &path, const QByteArray &content = {}, bool executable = false)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner
-        | (executable ? QFile::ExeOwner : QFile::Permissions())));
-}
-
 inline std::string str(const QString &text)
 {
     return text.toStdString();
 }
-
-// Whether a file's mode keeps this process from writing it.
-bool fileModesStopWrites();
 
 // The tests of what only this system has; the status as QTest::qExec gives it.
 int runSystemTests(int argc, char **argv);

@@ -1,31 +1,28 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QTest>
 #include <QUdpSocket>
 
-// Asks a server on loopback one remote-console command and gathers every
-// reply datagram that arrives within the wait, headers removed.
+// Sends one remote-console line to a server on loopback and gathers the
+// reply datagrams until it falls quiet, or nothing came within the wait;
+// headers removed. A datagram without the header or the closing line end
+// makes the answer "faulty datagram: ...". `pieces` counts the datagrams.
 inline QByteArray askServer(
-    quint16 port, const QByteArray &password, const QByteArray &command, int waitMs = 1500)
+    quint16 port, const QByteArray &line, int waitMs = 5000, int *pieces = nullptr)
 {
     QUdpSocket socket;
     socket.bind(QHostAddress::LocalHost, 0);
-    socket.writeDatagram(
-        "\xff\xff\xff\xffrcon " + password + " " + command, QHostAddress::LocalHost, port);
+    socket.writeDatagram("\xFF\xFF\xFF\xFFrcon " + line, QHostAddress::LocalHost, port);
+    const QByteArray header("\xFF\xFF\xFF\xFFprint\n", 10);
     QByteArray text;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < waitMs) {
-        if (!socket.waitForReadyRead(100))
-            continue;
-        while (socket.hasPendingDatagrams()) {
-            QByteArray datagram(int(socket.pendingDatagramSize()), 0);
-            socket.readDatagram(datagram.data(), datagram.size());
-            text += datagram.mid(10);
+    for (int wait = waitMs; socket.waitForReadyRead(wait); wait = 200) {
+        for (; socket.hasPendingDatagrams(); pieces && ++*pieces) {
+            const QByteArray reply = socket.receiveDatagram().data();
+            if (!reply.startsWith(header) || !reply.endsWith('\n'))
+                return "faulty datagram: " + reply;
+            text += reply.mid(header.size());
         }
-        if (!text.isEmpty())
-            waitMs = int(clock.elapsed()) + 200;
     }
     return text;
 }

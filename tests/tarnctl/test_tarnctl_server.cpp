@@ -43,7 +43,7 @@ bool processRuns(qint64 pid)
 bool answers(quint16 port)
 {
     return QTest::qWaitFor(
-        [&] { return askServer(port, "secret1", "status", 300).startsWith("map: "); }, 20000);
+        [&] { return askServer(port, "secret1 status", 300).startsWith("map: "); }, 20000);
 }
 
 // A store and a game folder whose server is tarnded, on a free port.
@@ -56,7 +56,7 @@ struct Server
         rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "secret1");
     }
     // A server started detached must not outlive the test.
-    ~Server() { askServer(port, "secret1", "quit", 300); }
+    ~Server() { askServer(port, "secret1 quit", 300); }
 
     TestStore store;
     GameFolder game {GameFolder::Server::Tarnded};

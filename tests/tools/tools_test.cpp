@@ -14,7 +14,6 @@ namespace {
 
 using Run = std::pair<int, QByteArray>;
 const Run done = {0, "The operation completed successfully.\n"};
-const QByteArray header = "\xFF\xFF\xFF\xFFprint\n";
 
 // tarnreg's exit code and all it printed.
 Run tarnreg(const QStringList &arguments)
@@ -40,25 +39,6 @@ void startServer(QProcess &process, const QString &folder, quint16 port)
             "hostport", QString::number(port), "+set", "bots", "2"});
     QVERIFY(process.waitForStarted());
     while (!process.peek(1 << 20).contains("Listening on") && process.waitForReadyRead(10000)) { }
-}
-
-// The answer to one remote-console command, from as many datagrams as it
-// takes; each carries the header and ends at a line end.
-QByteArray rcon(quint16 port, const QByteArray &command, int *pieces = nullptr)
-{
-    QUdpSocket socket;
-    socket.bind(QHostAddress::LocalHost, 0);
-    socket.writeDatagram("\xFF\xFF\xFF\xFFrcon " + command, QHostAddress::LocalHost, port);
-    QByteArray text;
-    for (int wait = 5000; socket.waitForReadyRead(wait); wait = 300) {
-        for (; socket.hasPendingDatagrams(); pieces && ++*pieces) {
-            const QByteArray reply = socket.receiveDatagram().data();
-            if (!reply.startsWith(header) || !reply.endsWith('\n'))
-                return "faulty datagram: " + reply;
-            text += reply.mid(header.size());
-        }
-    }
-    return text;
 }
 
 } // namespace
@@ -184,7 +164,7 @@ private slots:
         const quint16 port = freeUdpPort();
         QProcess server, second;
         startServer(server, open, port);
-        QCOMPARE(rcon(port, "any quit"), "No rcon_password set on the server.\n");
+        QCOMPARE(askServer(port, "any quit"), "No rcon_password set on the server.\n");
         startServer(second, folder, port);
         QVERIFY(second.state() == QProcess::NotRunning || second.waitForFinished(10000));
         QVERIFY(second.exitCode() == 1
@@ -196,22 +176,22 @@ private slots:
         // port; "+map" comes last; a long answer comes in pieces.
         startServer(server, folder, port);
         int pieces = 0;
-        const QByteArray info = rcon(port, "s3 cr3t serverinfo", &pieces);
+        const QByteArray info = askServer(port, "s3 cr3t serverinfo", 5000, &pieces);
         QVERIFY2(info.startsWith("Server info settings:\nhostname My \"Big\" Server\n"), info);
         QVERIFY(pieces > 1 && info.contains("\nmaxclients 16\n")
             && info.contains("\ncustom_99 value\n"));
         QVERIFY(info.contains("\nmapname dm/fromargs\n") && !info.contains("cr3t"));
-        const QByteArray status = rcon(port, "s3 cr3t status");
+        const QByteArray status = askServer(port, "s3 cr3t status");
         QVERIFY2(status.startsWith("map: dm/fromargs\n") && status.count("bot\n") == 2, status);
         // The whole password and a blank after it, and only up to a zero byte.
         for (const QByteArray wrong : {"s3 cr3ts status", "s3", "S3 cr3t status", "s3 cr3"})
-            QCOMPARE(rcon(port, wrong), "Bad rcon_password.\n");
-        QCOMPARE(rcon(port, QByteArray("s3 cr3t say hi\0say no", 21)), "console: hi\n");
+            QCOMPARE(askServer(port, wrong), "Bad rcon_password.\n");
+        QCOMPARE(askServer(port, QByteArray("s3 cr3t say hi\0say no", 21)), "console: hi\n");
         // exec reads files of the USER folder only, and ends.
-        QVERIFY(rcon(port, "s3 cr3t exec loop.cfg").endsWith("couldn't exec LOOP.CFG\n"));
+        QVERIFY(askServer(port, "s3 cr3t exec loop.cfg").endsWith("couldn't exec LOOP.CFG\n"));
         for (const QByteArray name : {"../secret.cfg", "..\\secret.cfg", "/etc/passwd", "c:x.cfg"})
-            QCOMPARE(rcon(port, "s3 cr3t exec " + name), "couldn't exec " + name + "\n");
-        QCOMPARE(rcon(port, "s3 cr3t quit"), "Server quit.\n");
+            QCOMPARE(askServer(port, "s3 cr3t exec " + name), "couldn't exec " + name + "\n");
+        QCOMPARE(askServer(port, "s3 cr3t quit"), "Server quit.\n");
         QVERIFY(server.waitForFinished(10000) && server.exitCode() == 0);
         QVERIFY(server.readAll().contains("hostport can only be set at start-up"));
         QVERIFY(readFile(folder + "/User/TARN.LOG").contains("console: hi\n"));
