@@ -6,6 +6,7 @@
 #include "launch/serverstart.h"
 #include "launch/shortpath.h"
 #include "launch/storedform.h"
+#include "platform/console.h"
 #include "store/textcodec.h"
 #include "supervisor.h"
 
@@ -66,6 +67,8 @@ int runConfig(const Options &options)
     if (options.print) {
         const QByteArray text
             = toWindows1252(configText(launchFormFromStore(), QDateTime::currentDateTime()));
+        // The exact bytes "Go" writes, line ends included.
+        platform::setBinaryOutput();
         std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }

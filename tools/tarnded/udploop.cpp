@@ -59,6 +59,20 @@ void closeSocket(int socket)
     ::closesocket(SOCKET(socket));
 }
 
+// A program that stops another the way Windows offers for programs with
+// windows (QProcess::terminate() among them) posts WM_CLOSE to its main
+// thread. That is a stop request too; the thread's message queue exists from
+// the start (prepareProcess), or the message would be lost.
+bool closeRequested()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_CLOSE || message.message == WM_QUIT)
+            return true;
+    }
+    return false;
+}
+
 // Ctrl+C and Ctrl+Break (the stop tarnctl sends) arrive on a thread of the
 // system's, which cannot break into the wait: the wait is kept short so the
 // loop sees the request within a fifth of a second.
@@ -74,6 +88,8 @@ public:
     // 1 when the socket is readable, 0 when the time ran out, -1 on error.
     int wait(int socket, const Clock::duration *timeout) const
     {
+        if (closeRequested())
+            stopRequested = 1;
         constexpr auto longest = std::chrono::milliseconds(200);
         const auto wait = timeout ? std::min<Clock::duration>(*timeout, longest) : longest;
         WSAPOLLFD entry = {SOCKET(socket), POLLRDNORM, 0};
@@ -173,6 +189,8 @@ void prepareProcess()
 #ifdef _WIN32
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
 #else
     // A console reader that goes away must not take the server with it.
     std::signal(SIGPIPE, SIG_IGN);

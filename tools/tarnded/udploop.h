@@ -1,7 +1,7 @@
 #pragma once
 
 // The server's network side: one UDP socket, served until a "quit" command
-// or a stop signal (SIGTERM/SIGINT; Ctrl+C or Ctrl+Break on Windows).
+// or a stop signal (SIGTERM/SIGINT; Ctrl+C, Ctrl+Break or WM_CLOSE on Windows).
 
 #include <cstdint>
 #include <string>

@@ -3,12 +3,15 @@
 
 #include "commands.h"
 #include "platform/arguments.h"
+#include "platform/console.h"
 
 #include <string>
 #include <vector>
 
 int main(int argc, char **argv)
 {
+    // Names and values are printed in UTF-8 on every system.
+    const platform::Utf8Console console;
     const std::vector<std::string> arguments = platform::programArguments(argc, argv);
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == "/?" || arguments[i] == "--help")
