@@ -61,6 +61,26 @@ private slots:
         QCOMPARE(regCloseKey(key), errorSuccess);
     }
 
+    void registryBatchPutsBackWhatItChanged()
+    {
+        qunsetenv("TARNSTARTER_REGISTRY");
+        const auto write = [](const std::string &key, const std::string &name) {
+            return RegWrite {
+                hkeyCurrentUser, std::string(testKey) + key, !name.empty(), name, regSz, {'n', 0}};
+        };
+        QCOMPARE(regWriteBatch({write("\\Kept", "v")}), errorSuccess);
+        QCOMPARE(systemValue("\\Kept", "v"), "n");
+        // No value name is this long: the last write fails after the others.
+        RegWrite changed = write("\\Kept", "v");
+        changed.data = {'x', 0};
+        QVERIFY(regWriteBatch({write("\\New\\Deeper", "w"), changed,
+                    write("\\Kept", std::string(20000, 'v'))})
+            != errorSuccess);
+        QCOMPARE(systemValue("\\Kept", "v"), "n");
+        QCOMPARE(systemValue("\\New\\Deeper", "w"), missing);
+        QCOMPARE(systemValue("\\New", ""), missing);
+    }
+
     void shortPathsAreTheSystemsShortNames()
     {
         const QString folder = dir.filePath("A Long Folder Name");
