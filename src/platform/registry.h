@@ -47,6 +47,10 @@ constexpr std::uint32_t regDwordValue(const std::uint8_t *data, std::size_t size
     return value;
 }
 
+// Where the calls find their store when $TARNSTARTER_REGISTRY names no file,
+// in words for a usage text.
+const char *defaultStoreName();
+
 // Opens an existing key for reading.
 long regOpenKey(Key parent, const std::string &subKey, Key *result);
 

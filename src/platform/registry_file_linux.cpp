@@ -1,3 +1,4 @@
+#include "platform/registry.h"
 #include "platform/registry_store.h"
 
 #include <cerrno>
@@ -64,6 +65,11 @@ std::string registryLocation()
     else
         base = homeFolder() + "/.config";
     return base + "/tarnstarter/registry.db";
+}
+
+const char *defaultStoreName()
+{
+    return "$XDG_CONFIG_HOME/tarnstarter/registry.db (~/.config when unset)";
 }
 
 StoreState checkStoreFile(const std::string &location, std::string *why)

@@ -1,3 +1,4 @@
+#include "platform/registry.h"
 #include "platform/registry_store.h"
 
 #include "platform/text_windows.h"
@@ -17,6 +18,11 @@ std::string registryLocation()
     if (const char *path = std::getenv("TARNSTARTER_REGISTRY"); path && *path)
         return path;
     return {};
+}
+
+const char *defaultStoreName()
+{
+    return "the Windows registry";
 }
 
 StoreState checkStoreFile(const std::string &location, std::string *why)

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "platform/portnumber.h"
+#include "platform/registry.h"
 
 #include <cmath>
 
@@ -189,9 +190,10 @@ QString usageText()
         "  status [--watch] [--host H] [--port P] [--password X] [--timeout SECONDS]\n"
         "                          the monitor's status poll, once or every 3 seconds\n"
         "\n"
-        "The store is $TARNSTARTER_REGISTRY, else ~/.config/tarnstarter/registry.db.\n"
+        "The store is $TARNSTARTER_REGISTRY, else\n%1.\n"
         "Exit status: 0 done, 1 failed, 2 bad usage, 3 no answer or gave up restarting,\n"
-        "4 password refused. See tarnctl(1).\n");
+        "4 password refused. See tarnctl(1).\n")
+        .arg(QLatin1String(platform::defaultStoreName()));
 }
 
 } // namespace tarnctl

@@ -194,7 +194,8 @@ int help()
                 "  tarnreg import FILE\n"
                 "KEY is a root key (HKLM, HKCU, HKCR, HKU, HKCC or in full) and a path,\n"
                 "such as \"HKLM\\SOFTWARE\\Quillon\\TarnLauncher\". The store is the file\n"
-                "$TARNSTARTER_REGISTRY, else ~/.config/tarnstarter/registry.db.\n");
+                "$TARNSTARTER_REGISTRY, else\n%s.\n",
+        platform::defaultStoreName());
     return 0;
 }
 
