@@ -17,7 +17,11 @@ inline Run runTarnctl(const QStringList &arguments, int waitMs = 30000)
 {
     QProcess process;
     process.start(toolPath(QStringLiteral("tarnctl")), arguments);
-    process.waitForFinished(waitMs);
+    if (!process.waitForFinished(waitMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, {}, "tarnctl did not end in time"};
+    }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
         process.readAllStandardOutput(), process.readAllStandardError()};
 }
