@@ -1,3 +1,4 @@
+#include "platform/homefolder.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 
@@ -5,22 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
-
-std::string homeFolder()
-{
-    if (const char *home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return ".";
-}
 
 std::string folderOf(const std::string &path)
 {

@@ -1,6 +1,7 @@
 #include "platform/winpath.h"
 
 #include "platform/codepage.h"
+#include "platform/homefolder.h"
 #include "platform/pathparts.h"
 
 #include <algorithm>
@@ -92,15 +93,6 @@ bool findEntry(const std::string &folder, const std::string &name, std::string *
     }
     closedir(dir);
     return matched;
-}
-
-std::string homeFolder()
-{
-    if (const char *home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return "/";
 }
 
 std::string winePrefix()
@@ -201,6 +193,15 @@ std::string shortPath(const std::string &windowsPath)
     for (const std::string &name : normal)
         drive += '\\' + name;
     return drive;
+}
+
+std::string homeFolder()
+{
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return "/";
 }
 
 } // namespace platform
