@@ -9,26 +9,15 @@
 #include "shell/messagebox.h"
 #include "shell/singlewindow.h"
 #include "support/gui.h"
+#include "support/storevalues.h"
 
 #include <QPlainTextEdit>
 #include <QTest>
 
 namespace {
 
-const QString msinfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString locationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
-
-void putValue(const QString &keyPath, const char *name, std::uint32_t type, QByteArray data)
-{
-    const quint32 number = data.toUInt();
-    if (type == platform::regDword)
-        data = QByteArray(reinterpret_cast<const char *>(&number), 4);
-    platform::Key key = 0;
-    platform::regCreateKey(platform::hkeyLocalMachine, keyPath.toStdString(), &key);
-    platform::regSetValue(key, name, type, reinterpret_cast<const std::uint8_t *>(data.constData()),
-        std::uint32_t(data.size()));
-    platform::regCloseKey(key);
-}
+const char *const msinfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const char *const locationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
 // A viewer that notes in "started" beside it when it runs, so a test can
 // tell which one started; or a file that does not run.
@@ -78,15 +67,15 @@ private slots:
     void getKeyValue()
     {
         // A string's closing zero goes, and so does a value over 1024 bytes.
-        const QByteArray full(1023, 'a');
-        const QList<std::tuple<quint32, QByteArray, bool, QString>> cases
+        const std::string full(1023, 'a');
+        const QList<std::tuple<quint32, std::string, bool, QString>> cases
             = {{platform::regSz, "abc", true, "abc"},
-                {platform::regSz, full + '\0', true, QString(full)},
+                {platform::regSz, full + '\0', true, QString::fromStdString(full)},
                 {platform::regSz, full + "a" + '\0', false, ""},
-                {platform::regDword, "4294967295", true, "4294967295"},
+                {platform::regDword, "\xFF\xFF\xFF\xFF", true, "4294967295"},
                 {platform::regBinary, "/bin/true", true, "before"}};
         for (const auto &[type, data, found, value] : cases) {
-            putValue(msinfoKey, "PATH", type, data);
+            putValue(msinfoKey, "PATH", data, type);
             QString text = QStringLiteral("before");
             QCOMPARE(GetKeyValue(platform::hkeyLocalMachine, msinfoKey, "path", text), found);
             QCOMPARE(text, value);
@@ -116,20 +105,20 @@ private slots:
         };
         const QString unavailable = "TarnStarter|System Information Is Unavailable At This Time";
         QCOMPARE(ask(), unavailable);
-        putValue(locationKey, "MSINFO", platform::regSz, store->dir.path().toUtf8());
+        putValue(locationKey, "MSINFO", store->dir.path().toStdString());
         QCOMPARE(ask(), unavailable);
         // The viewer in that folder is found without regard to case.
         writeViewer(store->dir.filePath("msinfo32.exe"));
         QCOMPARE(ask().toLower(), QString("msinfo32.exe"));
         // A PATH that reads is the only place looked at, even when it is of
         // another type or names nothing that runs.
-        putValue(msinfoKey, "PATH", platform::regBinary, "/bin/true");
+        putValue(msinfoKey, "PATH", "/bin/true", platform::regBinary);
         QCOMPARE(ask(), unavailable);
         writeViewer(store->dir.filePath("plain"), false);
-        putValue(msinfoKey, "PATH", platform::regSz, store->dir.filePath("plain").toUtf8());
+        putValue(msinfoKey, "PATH", store->dir.filePath("plain").toStdString());
         QCOMPARE(ask(), unavailable);
         writeViewer(store->dir.filePath("hardinfo"));
-        putValue(msinfoKey, "PATH", platform::regSz, store->dir.filePath("hardinfo").toUtf8());
+        putValue(msinfoKey, "PATH", store->dir.filePath("hardinfo").toStdString());
         QCOMPARE(ask(), QString("hardinfo"));
     }
 

@@ -34,11 +34,12 @@ int child(const std::string &mode, int argc, char **argv)
     }
     if (mode == "probe") {
         RegWrite batch;
-        return (get("SOFTWARE\\Kept", "v") != missing) + !put("SOFTWARE\\Other", "v", "2")
+        return (getValue("SOFTWARE\\Kept", "v") != missing) + !putValue("SOFTWARE\\Other", "v", "2")
             + !regSetValue(hkeyLocalMachine, "v", regSz, nullptr, 0) + !regWriteBatch({batch});
     }
     for (int i = 1; i <= 1000; ++i) {
-        if (const std::string name = mode + std::to_string(i); put("SOFTWARE\\Load", name, name))
+        if (const std::string name = mode + std::to_string(i);
+            putValue("SOFTWARE\\Load", name, name))
             return 1;
     }
     return 0;
@@ -80,9 +81,9 @@ private slots:
                 {"Blob", regBinary, {"\0\xff\0", 3}}, {"Empty", regSz, ""}, {" 1", regSz, "a"},
                 {"1", regSz, "b"}};
         for (const auto &[name, type, data] : values)
-            QCOMPARE(put(key, name, data, type), errorSuccess);
+            QCOMPARE(putValue(key, name, data, type), errorSuccess);
         for (std::uint32_t stored = regNone; const auto &[name, type, data] : values)
-            QVERIFY2(get(key, name, &stored) == data && stored == type, name);
+            QVERIFY2(getValue(key, name, &stored) == data && stored == type, name);
         const QStringList written = {"Path", "Number", "Blob", "Empty", " 1", "1"};
         QCOMPARE(names(key, true), written);
 
@@ -90,21 +91,21 @@ private slots:
         // Windows-1252 (\xD7 and \xF7 are signs), and keep their first
         // spelling and place; empty path components are no components.
         std::uint32_t type = regNone;
-        QCOMPARE(
-            put("software\\QUILLON\\\\tarnlauncher\\", "PATH", "two", regBinary), errorSuccess);
-        QVERIFY(get(key, "path", &type) == "two" && type == regBinary);
+        QCOMPARE(putValue("software\\QUILLON\\\\tarnlauncher\\", "PATH", "two", regBinary),
+            errorSuccess);
+        QVERIFY(getValue(key, "path", &type) == "two" && type == regBinary);
         QCOMPARE(names(key, true), written);
         QCOMPARE(names("SOFTWARE"), QStringList {"Quillon"});
-        QCOMPARE(put("SOFTWARE\\\xC9t\xE9", "\xC0\x8A\x8C\x8E\x9F\xDE", "1"), errorSuccess);
-        QCOMPARE(get("SOFTWARE\\\xE9T\xC9", "\xE0\x9A\x9C\x9E\xFF\xFE"), "1");
-        QCOMPARE(put("SOFTWARE\\Signs", "\xD7", "times"), errorSuccess);
-        QCOMPARE(get("SOFTWARE\\Signs", "\xF7"), missing);
+        QCOMPARE(putValue("SOFTWARE\\\xC9t\xE9", "\xC0\x8A\x8C\x8E\x9F\xDE", "1"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\\xE9T\xC9", "\xE0\x9A\x9C\x9E\xFF\xFE"), "1");
+        QCOMPARE(putValue("SOFTWARE\\Signs", "\xD7", "times"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\Signs", "\xF7"), missing);
     }
 
     void registryBatchIsAllOrNothing()
     {
         // The database refuses a write half-way through the batch.
-        QCOMPARE(put("SOFTWARE\\Kept", "v", "old"), errorSuccess);
+        QCOMPARE(putValue("SOFTWARE\\Kept", "v", "old"), errorSuccess);
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(store).constData(), &db), SQLITE_OK);
         QCOMPARE(sqlite3_exec(db,
@@ -119,7 +120,7 @@ private slots:
         QVERIFY(regWriteBatch({write("SOFTWARE\\New", ""), write("SOFTWARE\\Kept", "v"),
                     write("SOFTWARE\\Kept", "boom")})
             != errorSuccess);
-        QCOMPARE(get("SOFTWARE\\Kept", "v"), "old");
+        QCOMPARE(getValue("SOFTWARE\\Kept", "v"), "old");
         QCOMPARE(names("SOFTWARE"), QStringList {"Kept"});
     }
 
@@ -167,8 +168,8 @@ private slots:
         QCOMPARE(names("SOFTWARE\\Load", true).size(), 2000);
         for (const std::string prefix : {"A ", "B "}) {
             for (int i = 1; i <= 1000; ++i)
-                QCOMPARE(
-                    get("SOFTWARE\\Load", prefix + std::to_string(i)), prefix + std::to_string(i));
+                QCOMPARE(getValue("SOFTWARE\\Load", prefix + std::to_string(i)),
+                    prefix + std::to_string(i));
         }
     }
 

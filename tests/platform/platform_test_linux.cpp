@@ -51,7 +51,7 @@ private slots:
         const QString store = root() + "/private/registry.db";
         qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(store));
         const mode_t savedMask = umask(0);
-        QCOMPARE(put("SOFTWARE\\Kept", "v", "1"), errorSuccess);
+        QCOMPARE(putValue("SOFTWARE\\Kept", "v", "1"), errorSuccess);
         umask(savedMask);
         struct stat file, folder;
         QCOMPARE(stat(QFile::encodeName(store).constData(), &file), 0);

@@ -109,9 +109,7 @@ private slots:
         qunsetenv("TARN_REGISTRY_CHILD");
         QVERIFY2(started && error.empty(), error.c_str());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(report).size() > 0, 20000);
-        QFile file(report);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromLocal8Bit(file.readAll()).split('\n');
+        const QStringList lines = QString::fromLocal8Bit(readFile(report)).split('\n');
         QCOMPARE(lines.value(0), QDir::toNativeSeparators(program) + "|+set|a b|c\"d||");
         QCOMPARE(lines.value(1), folder);
     }

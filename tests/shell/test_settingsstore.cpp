@@ -1,5 +1,6 @@
-#include "platform/registry.h"
 #include "store/settingsstore.h"
+#include "support/numberedentries.h"
+#include "support/storevalues.h"
 #include "support/teststore.h"
 
 #include <QProcess>
@@ -8,33 +9,7 @@
 namespace {
 
 const QString mainKey = launcherKey;
-
-void storeRaw(
-    const QString &keyPath, const QString &name, std::uint32_t type, std::vector<std::uint8_t> data)
-{
-    platform::RegWrite write;
-    write.keyPath = keyPath.toStdString();
-    write.hasValue = true;
-    write.valueName = name.toStdString();
-    write.type = type;
-    write.data = std::move(data);
-    QCOMPARE(platform::regWriteBatch({write}), platform::errorSuccess);
-}
-
-std::vector<std::uint8_t> storedBytes(const QString &keyPath, const QString &name)
-{
-    platform::Key key = 0;
-    if (platform::regOpenKey(hkeyLocalMachine, keyPath.toStdString(), &key)
-        != platform::errorSuccess)
-        return {};
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    platform::regQueryValue(key, name.toStdString(), &type, nullptr, &size);
-    std::vector<std::uint8_t> data(size);
-    platform::regQueryValue(key, name.toStdString(), &type, data.data(), &size);
-    platform::regCloseKey(key);
-    return data;
-}
+const std::string rawMainKey = mainKey.toStdString();
 
 } // namespace
 
@@ -58,14 +33,14 @@ void TestSettingsStore::readsAsTheRegistryDoes()
     for (int length : {254, 255}) {
         const QString text(length, QLatin1Char('w'));
         rEGpUT(hkeyLocalMachine, mainKey, "Welcome_Mess", text);
-        QCOMPARE(storedBytes(mainKey, "Welcome_Mess").size(), std::size_t(length + 1));
+        QCOMPARE(getValue(rawMainKey, "Welcome_Mess").size(), std::size_t(length + 1));
         QCOMPARE(
             RegGet(hkeyLocalMachine, mainKey, "Welcome_Mess"), length <= 254 ? text : QString());
     }
 
     // Text is kept as Windows-1252.
     rEGpUT(hkeyLocalMachine, mainKey, "Host_Name", QStringLiteral("é€\u4e2d"));
-    QCOMPARE(storedBytes(mainKey, "Host_Name"), (std::vector<std::uint8_t> {0xe9, 0x80, '?', 0}));
+    QCOMPARE(getValue(rawMainKey, "Host_Name"), std::string("\xE9\x80?", 4));
     QCOMPARE(RegGet(hkeyLocalMachine, mainKey, "Host_Name"), QStringLiteral("é€?"));
 
     // Only the predefined hives exist.
@@ -77,22 +52,18 @@ void TestSettingsStore::readsAsTheRegistryDoes()
     const std::pair<std::uint32_t, const char *> words[]
         = {{5, "005"}, {1234, "1234"}, {16777217, "16777216"}, {4294967295u, "4294967296"}};
     for (const auto &[value, text] : words) {
-        storeRaw(mainKey, "Dword", platform::regDword,
-            {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
-                std::uint8_t(value >> 24)});
+        const char bytes[] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+        putValue(rawMainKey, "Dword", {bytes, 4}, platform::regDword);
         QCOMPARE(RegGet(hkeyLocalMachine, mainKey, "Dword"), QString::fromLatin1(text));
     }
-    storeRaw(mainKey, "Binary", platform::regBinary, {'a', 'b', 'c', 0});
+    putValue(rawMainKey, "Binary", {"abc", 4}, platform::regBinary);
     QCOMPARE(RegGet(hkeyLocalMachine, mainKey, "Binary"), QStringLiteral("abc"));
 }
 
 void TestSettingsStore::numberedLists()
 {
     TestStore store;
-    rEGpUT(hkeyLocalMachine, mapCycleKey, " 1", "A");
-    rEGpUT(hkeyLocalMachine, mapCycleKey, " 2", "x");
-    rEGpUT(hkeyLocalMachine, mapCycleKey, " 3", "B");
-    rEGpUT(hkeyLocalMachine, mapCycleKey, " 4", "X");
+    QVERIFY(putEntries(mapCycleKey, {"A", "x", "B", "X"}));
     const auto texts = [](const QList<NumberedEntry> &entries) {
         QStringList result;
         for (const NumberedEntry &entry : entries)
@@ -108,18 +79,10 @@ void TestSettingsStore::numberedLists()
     QCOMPARE(texts(readNumberedList(mapCycleKey, RemovedEntries::Skip)), QStringList({"1=A"}));
 
     // Entry numbers are 16-bit: entry 32768 is never read.
-    std::vector<platform::RegWrite> writes;
-    for (int number = 1; number <= 32768; ++number) {
-        platform::RegWrite write;
-        write.keyPath = customMapsKey.toStdString();
-        write.hasValue = true;
-        write.valueName = numberedEntryName(number).toStdString();
-        const QByteArray text = "m" + QByteArray::number(number);
-        write.data.assign(text.begin(), text.end());
-        write.data.push_back(0);
-        writes.push_back(std::move(write));
-    }
-    QCOMPARE(platform::regWriteBatch(writes), platform::errorSuccess);
+    QStringList maps;
+    for (int number = 1; number <= 32768; ++number)
+        maps.append("m" + QString::number(number));
+    QVERIFY(putEntries(customMapsKey, maps));
     const QList<NumberedEntry> entries = readNumberedList(customMapsKey, RemovedEntries::Keep);
     QCOMPARE(entries.size(), lastNumberedEntry);
     QCOMPARE(entries.last().text, QStringLiteral("m32767"));

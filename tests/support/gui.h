@@ -8,6 +8,7 @@
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
 #include "support/files.h"
+#include "support/numberedentries.h"
 #include "support/teststore.h"
 
 #include <QApplication>
@@ -18,20 +19,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <memory>
-
-// Stores entries 1, 2, ... of a numbered list in one write, so that even a
-// list filled to its last entry is quickly made.
-inline bool putEntries(const QString &key, const QStringList &texts)
-{
-    std::vector<platform::RegWrite> writes(texts.size());
-    for (int i = 0; i < texts.size(); ++i) {
-        const QByteArray text = texts[i].toLatin1();
-        writes[i] = {platform::hkeyLocalMachine, key.toStdString(), true,
-            numberedEntryName(i + 1).toStdString(), platform::regSz,
-            {text.constData(), text.constData() + text.size() + 1}};
-    }
-    return platform::regWriteBatch(writes) == platform::errorSuccess;
-}
 
 // The open top-level window of that name, if any.
 inline QWidget *openWindow(const QString &objectName)
