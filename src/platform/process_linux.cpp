@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include "platform/launchcheck.h"
 #include "platform/winpath.h"
 
 #include <cerrno>
@@ -43,6 +44,16 @@ bool fail(std::string *error, const std::string &reason)
     if (error)
         *error = reason;
     return false;
+}
+
+PathKind kindOf(const std::string &path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return PathKind::Missing;
+    if (S_ISDIR(info.st_mode))
+        return PathKind::Folder;
+    return S_ISREG(info.st_mode) ? PathKind::File : PathKind::Other;
 }
 
 std::string errorText(int number)
@@ -236,13 +247,8 @@ bool resolveLaunch(const std::string &program, const std::string &arguments,
     if (programPath.empty())
         return fail(error, program + " is on a drive that is not mapped");
     programPath = absolutePath(programPath);
-    struct stat info;
-    if (stat(programPath.c_str(), &info) != 0)
-        return fail(error, program + " does not exist");
-    if (S_ISDIR(info.st_mode))
-        return fail(error, program + " is a folder, not a program");
-    if (!S_ISREG(info.st_mode))
-        return fail(error, program + " is not a program file");
+    if (const std::string refusal = programRefusal(program, kindOf(programPath)); !refusal.empty())
+        return fail(error, refusal);
 
     if (isWindowsExecutable(programPath)) {
         const std::string wine = findWine();
@@ -261,10 +267,9 @@ bool resolveLaunch(const std::string &program, const std::string &arguments,
     if (resolved->directory.empty())
         return fail(
             error, "The working folder " + workingDirectory + " is on a drive that is not mapped");
-    if (stat(resolved->directory.c_str(), &info) != 0)
-        return fail(error, "The working folder " + workingDirectory + " does not exist");
-    if (!S_ISDIR(info.st_mode))
-        return fail(error, "The working folder " + workingDirectory + " is not a folder");
+    if (const std::string refusal = folderRefusal(workingDirectory, kindOf(resolved->directory));
+        !refusal.empty())
+        return fail(error, refusal);
     return true;
 }
 

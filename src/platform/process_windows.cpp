@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include "platform/launchcheck.h"
 #include "platform/text_windows.h"
 #include "platform/winpath.h"
 
@@ -17,10 +18,12 @@ bool fail(std::string *error, const std::string &reason)
     return false;
 }
 
-// INVALID_FILE_ATTRIBUTES when the path does not exist.
-DWORD attributes(const std::string &path)
+PathKind kindOf(const std::string &path)
 {
-    return GetFileAttributesW(wideFromUtf8(path).c_str());
+    const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return PathKind::Missing;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : PathKind::File;
 }
 
 } // namespace
@@ -34,24 +37,18 @@ bool resolveLaunch(const std::string &program, const std::string &arguments,
     std::error_code failure;
     const std::filesystem::path full
         = std::filesystem::absolute(std::filesystem::path(wideFromUtf8(program)), failure);
-    if (program.empty() || failure)
-        return fail(error, program + " does not exist");
     const std::string programPath = utf8FromWide(full.wstring());
-    const DWORD programAttributes = attributes(programPath);
-    if (programAttributes == INVALID_FILE_ATTRIBUTES)
-        return fail(error, program + " does not exist");
-    if (programAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return fail(error, program + " is a folder, not a program");
+    const PathKind kind = program.empty() || failure ? PathKind::Missing : kindOf(programPath);
+    if (const std::string refusal = programRefusal(program, kind); !refusal.empty())
+        return fail(error, refusal);
     resolved->arguments = {programPath};
     for (std::string &argument : splitCommandLine(arguments))
         resolved->arguments.push_back(std::move(argument));
 
     resolved->directory = hostPath(workingDirectory);
-    const DWORD folderAttributes = attributes(resolved->directory);
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES)
-        return fail(error, "The working folder " + workingDirectory + " does not exist");
-    if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return fail(error, "The working folder " + workingDirectory + " is not a folder");
+    if (const std::string refusal = folderRefusal(workingDirectory, kindOf(resolved->directory));
+        !refusal.empty())
+        return fail(error, refusal);
     return true;
 }
 
