@@ -58,6 +58,16 @@ std::optional<KeyName> keyArgument(const std::string &arg)
     return parseKeyName(utf8ToCp1252(arg));
 }
 
+// Opens the key the command line names: 0, or the exit code of the failure.
+int openKeyArgument(const std::string &arg, KeyName *keyName, Key *key)
+{
+    const auto parsed = keyArgument(arg);
+    if (!parsed)
+        return fail(invalidKey);
+    *keyName = *parsed;
+    return regOpenKey(keyName->hive, keyName->path, key) == errorSuccess ? 0 : fail(notFound);
+}
+
 const char *typeName(std::uint32_t type)
 {
     static constexpr const char *names[] = {
@@ -208,13 +218,11 @@ int runQuery(const std::vector<std::string> &args)
 {
     if (args.size() != 1 && !(args.size() == 3 && sameOption(args[1], "/v")))
         return usage();
-    const auto keyName = keyArgument(args[0]);
-    if (!keyName)
-        return fail(invalidKey);
+    KeyName keyName;
     Key key = 0;
-    if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
-        return fail(notFound);
-    const std::string fullName = cp1252ToUtf8(fullKeyName(*keyName));
+    if (const int failed = openKeyArgument(args[0], &keyName, &key))
+        return failed;
+    const std::string fullName = cp1252ToUtf8(fullKeyName(keyName));
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
     if (args.size() == 3) {
@@ -294,14 +302,12 @@ int runExport(const std::vector<std::string> &args)
 {
     if (args.size() != 2)
         return usage();
-    const auto keyName = keyArgument(args[0]);
-    if (!keyName)
-        return fail(invalidKey);
+    KeyName keyName;
     Key key = 0;
-    if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
-        return fail(notFound);
+    if (const int failed = openKeyArgument(args[0], &keyName, &key))
+        return failed;
     std::string text(regedit4Header);
-    const bool complete = exportKey(key, fullKeyName(*keyName), &text);
+    const bool complete = exportKey(key, fullKeyName(keyName), &text);
     regCloseKey(key);
     if (!complete)
         return fail("ERROR: A name with a line break cannot be written as REGEDIT4 text.");
