@@ -1,7 +1,7 @@
-// The launcher and the store tool killed outright at random moments, and a
-// full disk: every write reported finished is kept, nothing stored before is
-// lost, the store still opens, and Dedicated.cfg and its backup are always
-// whole configurations. The program is also the helper that gets killed.
+// The launcher killed outright at random moments, and a full disk: every
+// write reported finished is kept, nothing stored before is lost, the store
+// still opens, and Dedicated.cfg and its backup are always whole
+// configurations. The program is also the helper that gets killed.
 
 #include "support/gui.h"
 
@@ -12,12 +12,10 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
 
@@ -51,20 +49,16 @@ int runHelper(const QStringList &arguments)
     return 0;
 }
 
-// Starts a program in a process group of its own and, once it has printed
-// "ready", kills the group outright `us` microseconds later, or that long
-// after the next change of `file` when one is given, which aims at the
-// moment the file is being written. Slower builds (under the sanitizers)
-// stretch the wait by TARN_TIME_SCALE. Returns the last counter the program
-// printed in full, `before` when none.
-long long killAfter(const QString &program, const QStringList &arguments, long long before,
-    qint64 us, const QString &file = {})
+// Starts the helper and, once it has printed "ready", kills it outright `us`
+// microseconds later, or that long after the next change of `file` when one
+// is given, which aims at the moment the file is being written. Slower
+// builds (under the sanitizers) stretch the wait by TARN_TIME_SCALE. Returns
+// the last counter the helper printed in full, `before` when none.
+long long killAfter(
+    const QStringList &arguments, long long before, qint64 us, const QString &file = {})
 {
     QProcess process;
-    // The group also holds what the program started (a shell loop's tarnreg).
-    process.setChildProcessModifier([] { ::setsid(); });
-    process.start(program, arguments);
-    const pid_t group = process.waitForStarted() ? pid_t(process.processId()) : 0;
+    process.start(QCoreApplication::applicationFilePath(), arguments);
     QByteArray printed;
     while (!printed.contains("ready\n") && process.waitForReadyRead(60000))
         printed += process.readAllStandardOutput();
@@ -79,8 +73,7 @@ long long killAfter(const QString &program, const QStringList &arguments, long l
     // The last millisecond is spun away.
     while (!deadline.hasExpired() && process.state() == QProcess::Running)
         process.waitForReadyRead(int(deadline.remainingTimeNSecs() / 1000000));
-    if (group > 0)
-        ::kill(-group, SIGKILL);
+    process.kill();
     process.waitForFinished(60000);
     printed += process.readAllStandardOutput();
     // A line cut short by the kill is left out.
@@ -110,16 +103,13 @@ QString failure(int kill, long long finished, const QString &found)
     return QStringLiteral("kill %1: last finished %2, found %3").arg(kill).arg(finished).arg(found);
 }
 
-// A folder, holding the store, whose file system can be filled up. Where
-// this process may mount, it is a 1 MiB tmpfs in a mount namespace of its
-// own; elsewhere a file size limit of 0 stands in for a full disk.
+// A folder, holding the store, on a 1 MiB tmpfs in a mount namespace of this
+// process's own, so that it can be filled up.
 class SmallDisk
 {
 public:
     SmallDisk()
     {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_IGN);
         mounted = unshare(CLONE_NEWNS) == 0
             && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
             && mount("tarn-small-disk", QFile::encodeName(path()).constData(), "tmpfs", 0,
@@ -127,37 +117,24 @@ public:
                 == 0;
         qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(path("registry.db")));
     }
-    ~SmallDisk()
-    {
-        release();
-        umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
-    }
+    ~SmallDisk() { umount2(QFile::encodeName(path()).constData(), MNT_DETACH); }
     QString path(const QString &name = {}) const { return root.filePath(name); }
 
     void fill()
     {
-        const rlimit none {0, saved.rlim_max};
-        if (!mounted)
-            setrlimit(RLIMIT_FSIZE, &none);
         const int fd = ::open(QFile::encodeName(path("filler")).constData(),
             O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
         // Down to single bytes, so that not even a partial page is left.
         static const char chunk[65536] = {};
-        for (std::size_t size = sizeof chunk; mounted && size > 0; size /= 2) {
+        for (std::size_t size = sizeof chunk; size > 0; size /= 2) {
             while (::write(fd, chunk, size) > 0) { }
         }
         ::close(fd);
     }
-    void release()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        QFile::remove(path("filler"));
-    }
+    void release() { QFile::remove(path("filler")); }
 
-private:
     QTemporaryDir root;
     bool mounted = false;
-    rlimit saved {};
 };
 
 // The configuration without what differs from launch to launch: the header
@@ -181,7 +158,6 @@ class TestCrash : public QObject
 private slots:
     void initTestCase();
     void fullDiskLosesNothing();
-    void killedTarnregLosesNoFinishedWrite();
     void killedSettingsSaveLosesNoFinishedWrite();
     void killedLaunchLeavesWholeConfigurations();
 
@@ -207,6 +183,8 @@ void TestCrash::fullDiskLosesNothing()
 {
     MainWindow w;
     SmallDisk disk;
+    if (!disk.mounted)
+        QSKIP("a small file system cannot be mounted here");
     AnsweredMessages answered;
     // The launch makes the game folder current.
     const auto back = qScopeGuard([folder = QDir::currentPath()] { QDir::setCurrent(folder); });
@@ -242,29 +220,6 @@ void TestCrash::fullDiskLosesNothing()
     QCOMPARE(storedValues().value("Welcome_Mess"), QStringLiteral("fourth"));
 }
 
-void TestCrash::killedTarnregLosesNoFinishedWrite()
-{
-    TestStore store;
-    const QString key = "HKLM\\" + launcherKey;
-    QCOMPARE(
-        QProcess::execute(toolPath("tarnreg"), {"add", key, "/v", "Counter", "/d", "0", "/f"}), 0);
-    const QString loop = "echo ready; i=$2; while \"$1\" add '" + key
-        + "' /v Counter /d \"$i\" /f >/dev/null; do echo \"$i\"; i=$((i + 1)); done";
-    long long stored = 0;
-    for (int kill = 0; kill < 100; ++kill) {
-        const long long finished = killAfter("/bin/sh",
-            {"-c", loop, "sh", toolPath("tarnreg"), QString::number(stored + 1)}, stored,
-            random.bounded(250000));
-        const QMap<QString, QString> values = storedValues();
-        stored = values.value("Counter").toLongLong();
-        QVERIFY2(!values.isEmpty() && (stored == finished || stored == finished + 1),
-            qPrintable(
-                failure(kill, finished, values.value("Counter", "a store that does not open"))));
-    }
-    // Kills that always came before the first write would prove nothing.
-    QVERIFY(stored > 100);
-}
-
 void TestCrash::killedSettingsSaveLosesNoFinishedWrite()
 {
     TestStore store;
@@ -273,7 +228,7 @@ void TestCrash::killedSettingsSaveLosesNoFinishedWrite()
     for (int kill = 0; kill < 100; ++kill) {
         const long long first = frag + 1;
         const long long finished = killAfter(
-            self, {"--helper", "save", QString::number(first)}, first - 1, random.bounded(200000));
+            {"--helper", "save", QString::number(first)}, first - 1, random.bounded(200000));
         const QMap<QString, QString> values = storedValues();
         frag = values.value("Frag_Limit").toLongLong();
         const long long previousWelcome
@@ -316,8 +271,8 @@ void TestCrash::killedLaunchLeavesWholeConfigurations()
         // A third of the kills come at any moment of a launch, the others
         // while the backup or the configuration is being written.
         const long long finished
-            = killAfter(self, {"--helper", "launch", QString::number(round + 1), game.path()},
-                round, random.bounded(kill % 3 == 0 ? 600000 : 1500),
+            = killAfter({"--helper", "launch", QString::number(round + 1), game.path()}, round,
+                random.bounded(kill % 3 == 0 ? 600000 : 1500),
                 QStringList {"", backup, config}[kill % 3]);
         QVERIFY2(withoutRound(readFile(config), &round) == whole,
             qPrintable(failure(kill, finished, "a configuration cut short or missing")));

@@ -6,7 +6,6 @@
 #include "shell/frmabout.h"
 #include "shell/frmcmdlist.h"
 #include "shell/frmhelp.h"
-#include "shell/messagebox.h"
 #include "shell/singlewindow.h"
 #include "support/gui.h"
 #include "support/storevalues.h"
@@ -18,16 +17,6 @@ namespace {
 
 const char *const msinfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char *const locationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
-
-// A viewer that notes in "started" beside it when it runs, so a test can
-// tell which one started; or a file that does not run.
-void writeViewer(const QString &path, bool runs = true)
-{
-    if (runs)
-        QFile::copy(toolPath(QStringLiteral("startmark")), path);
-    else
-        writeFile(path, "no program");
-}
 
 QStringList shownLines(const QWidget &window)
 {
@@ -45,12 +34,7 @@ private slots:
     {
         store = std::make_unique<TestStore>();
         messages.clear();
-        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &title, const QString &text) {
-            messages.append(title + QLatin1Char('|') + text);
-            return int(QMessageBox::Ok);
-        });
     }
-    void cleanup() { setMessageBoxAnswerer({}); }
 
     void textsKeepTheirLineBreaks()
     {
@@ -89,7 +73,8 @@ private slots:
     void sysInfoViewer()
     {
         frmAbout about;
-        // The viewer that ran, or the message shown.
+        // The viewer that ran, as the stand-in viewer notes it in "started"
+        // beside it, or the message shown.
         const QString started = store->dir.filePath("started");
         const auto ask = [&] {
             messages.clear();
@@ -108,16 +93,16 @@ private slots:
         putValue(locationKey, "MSINFO", store->dir.path().toStdString());
         QCOMPARE(ask(), unavailable);
         // The viewer in that folder is found without regard to case.
-        writeViewer(store->dir.filePath("msinfo32.exe"));
+        QFile::copy(toolPath("startmark"), store->dir.filePath("msinfo32.exe"));
         QCOMPARE(ask().toLower(), QString("msinfo32.exe"));
         // A PATH that reads is the only place looked at, even when it is of
         // another type or names nothing that runs.
         putValue(msinfoKey, "PATH", "/bin/true", platform::regBinary);
         QCOMPARE(ask(), unavailable);
-        writeViewer(store->dir.filePath("plain"), false);
+        writeFile(store->dir.filePath("plain"), "no program");
         putValue(msinfoKey, "PATH", store->dir.filePath("plain").toStdString());
         QCOMPARE(ask(), unavailable);
-        writeViewer(store->dir.filePath("hardinfo"));
+        QFile::copy(toolPath("startmark"), store->dir.filePath("hardinfo"));
         putValue(msinfoKey, "PATH", store->dir.filePath("hardinfo").toStdString());
         QCOMPARE(ask(), QString("hardinfo"));
     }
@@ -138,7 +123,8 @@ private slots:
 
 private:
     std::unique_ptr<TestStore> store;
-    QStringList messages;
+    AnsweredMessages answered;
+    QStringList &messages = answered.texts;
 };
 
 QTEST_MAIN(TestInfo)

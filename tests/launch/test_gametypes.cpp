@@ -109,23 +109,12 @@ void TestGameTypes::tableHoldsFromEveryStartingState()
     const std::array<Box, 16> after = w.flags();
     for (int number = 1; number <= 16; ++number) {
         const Box was = before[number - 1];
-        Box expected = was;
-        switch (optionTable[number - 1][target]) {
-        case 'o':
-            expected = {true, Qt::Unchecked};
-            break;
-        case 'f':
-            expected = {false, Qt::Unchecked};
-            break;
-        case 's':
-            expected = {false, Qt::Checked};
-            break;
-        case 'k':
-            expected = {false, was.check};
-            break;
-        default:
-            break;
-        }
+        const char rule = optionTable[number - 1][target];
+        const Box expected = rule == 'o' ? Box {true, Qt::Unchecked}
+            : rule == 'f'                ? Box {false, Qt::Unchecked}
+            : rule == 's'                ? Box {false, Qt::Checked}
+            : rule == 'k'                ? Box {false, was.check}
+                                         : was;
         QVERIFY2(after[number - 1] == expected, qPrintable(QStringLiteral("Check%1").arg(number)));
     }
     // The limits follow the type with their labels, and keep their text.

@@ -23,11 +23,6 @@ void press(const QWidget *window, const char *button)
     window->findChild<QAbstractButton *>(QLatin1String(button))->click();
 }
 
-void touch(const QString &path)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()) && writeFile(path, {}));
-}
-
 class MapStep : public MainWindow
 {
 public:
@@ -81,7 +76,7 @@ void TestMaps::availableMapsFromAllSources()
 
     // The map pack counts only under its exact name, where the file system
     // tells names apart by case.
-    touch(game.path("base/MAPPACK.PAK"));
+    QVERIFY(writeFile(game.path("base/MAPPACK.PAK"), {}));
     w.refresh(game.path());
     const bool caseBlind = QFile::exists(game.path("BASE/mappack.pak"));
     QCOMPARE(w.label("Label13"), caseBlind ? "31 Maps Listed" : "26 Maps Listed");
@@ -94,7 +89,7 @@ void TestMaps::availableMapsFromAllSources()
     QVERIFY(putEntries(mapCycleKey, {"dm/arena1", "x", "dm/arena2"}));
     for (const char *file : {"Arena1.bsp", "dm/Arena1.BSP", "dm/qevcon1.bsp", "dm/.hidden.bsp",
              "dm/.bsp", "dm/notes.txt", "dm/sub/deep.bsp", "dm/folder.bsp/x"})
-        touch(game.path("USER/maps/") + file);
+        QVERIFY(writeFile(game.path("USER/maps/") + file, {}));
     // The folder is typed upper-case, as the game's registration gives it.
     w.refresh(game.path().toUpper());
     const QStringList listed = shownRows(w.available());
@@ -119,7 +114,7 @@ void TestMaps::mapCycleIsWrittenThrough()
     MapStep w;
     GameFolder game;
     rEGpUT(hkeyLocalMachine, customMapsKey, " 1", "X");
-    touch(game.path("USER/MAPS/DM/arena1.bsp"));
+    QVERIFY(writeFile(game.path("USER/MAPS/DM/arena1.bsp"), {}));
     w.open();
     w.refresh(game.path());
 

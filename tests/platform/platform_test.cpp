@@ -87,8 +87,8 @@ private slots:
         const QStringList written = {"Path", "Number", "Blob", "Empty", " 1", "1"};
         QCOMPARE(names(key, true), written);
 
-        // Names match without regard to case, in ASCII and in the letters of
-        // Windows-1252 (\xD7 and \xF7 are signs), and keep their first
+        // Names match without regard to case, from A to Z and in the letters
+        // of Windows-1252 (\xD7 and \xF7 are signs), and keep their first
         // spelling and place; empty path components are no components.
         std::uint32_t type = regNone;
         QCOMPARE(putValue("software\\QUILLON\\\\tarnlauncher\\", "PATH", "two", regBinary),
@@ -96,8 +96,8 @@ private slots:
         QVERIFY(getValue(key, "path", &type) == "two" && type == regBinary);
         QCOMPARE(names(key, true), written);
         QCOMPARE(names("SOFTWARE"), QStringList {"Quillon"});
-        QCOMPARE(putValue("SOFTWARE\\\xC9t\xE9", "\xC0\x8A\x8C\x8E\x9F\xDE", "1"), errorSuccess);
-        QCOMPARE(getValue("SOFTWARE\\\xE9T\xC9", "\xE0\x9A\x9C\x9E\xFF\xFE"), "1");
+        QCOMPARE(putValue("SOFTWARE\\\xC9t\xE9", "AZ\xC0\x8A\x8C\x8E\x9F\xDE", "1"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\\xE9T\xC9", "az\xE0\x9A\x9C\x9E\xFF\xFE"), "1");
         QCOMPARE(putValue("SOFTWARE\\Signs", "\xD7", "times"), errorSuccess);
         QCOMPARE(getValue("SOFTWARE\\Signs", "\xF7"), missing);
     }

@@ -84,7 +84,6 @@ private slots:
     void shortPathsAreTheSystemsShortNames()
     {
         const QString folder = dir.filePath("A Long Folder Name");
-        QVERIFY(QDir().mkpath(folder));
         QVERIFY(writeFile(folder + "/inside.cfg", {}));
         const QString shortForm = QString::fromStdString(shortPath(str(folder)));
         QVERIFY2(!shortForm.contains(' ') && QFile::exists(shortForm + "\\inside.cfg"),

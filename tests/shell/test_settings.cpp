@@ -200,7 +200,6 @@ void TestSettings::startMapAndOldConfiguration()
     MainWindow w;
     QTemporaryDir games;
     const QString folder = games.filePath("TARN");
-    QVERIFY(QDir().mkpath(folder));
     QVERIFY(writeFile(folder + "TarnStarter.cfg", {}));
     QVERIFY(writeFile(folder + "/TarnStarter.cfg", {}));
     w.open();

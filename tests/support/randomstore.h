@@ -21,7 +21,6 @@ inline void fillRandomStore(QRandomGenerator &random, const GameFolder &game, in
         QString(254, 'w')};
     const QStringList ticks {"", "0", " 1", "1", "2", " 2", "7", "yes"};
     const QStringList maps {"DM/QEVCON1", "dm/arena1", "x", "DM/MARLOW", "ab", "DM/NOSUCH"};
-    QDir(game.path()).mkpath("USER/MAPS/DM");
     writeFile(game.path("USER/MAPS/DM/arena1.bsp"), {});
     if (run % 3 == 0)
         writeFile(game.path("base/mappack.pak"), {});

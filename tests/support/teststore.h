@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -10,10 +11,8 @@ class TestStore
 public:
     TestStore()
     {
-        path = dir.filePath(QStringLiteral("registry.db"));
-        qputenv("TARNSTARTER_REGISTRY", path.toLocal8Bit());
+        qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(dir.filePath("registry.db")));
     }
 
     QTemporaryDir dir;
-    QString path;
 };

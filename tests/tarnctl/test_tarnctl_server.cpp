@@ -103,9 +103,8 @@ class TestTarnctlServer : public QObject
 private slots:
     void remoteConsole();
     void onlyTheServerAnswers();
-    void foregroundQuit();
     void restartsAfterCrashes();
-    void stopSignalTakesTheServer();
+    void watchEndsWithItsServer();
     void restartWaits();
 };
 
@@ -168,23 +167,6 @@ void TestTarnctlServer::onlyTheServerAnswers()
     QCOMPARE(process.readAllStandardOutput(), QByteArray("caf\xC3\xA9\nand more\n"));
 }
 
-void TestTarnctlServer::foregroundQuit()
-{
-    Server server;
-    Watcher watcher({"--restart"});
-    QVERIFY(answers(server.port));
-    QCOMPARE(runTarnctl({"rcon", "quit"}).out, QByteArray("Server quit.\n"));
-    QVERIFY(watcher.process.waitForFinished(20000));
-    QCOMPARE(watcher.process.exitCode(), 0);
-    // The server's console, each line after a timestamp.
-    const QByteArray out = watcher.process.readAllStandardOutput();
-    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Listening on ")
-                 .match(QString::fromUtf8(out))
-                 .hasMatch(),
-        out);
-    QVERIFY(out.contains(" Server quit.\n"));
-}
-
 // Each crash waits twice as long as the one before; the sixth within the
 // window ends the watch.
 void TestTarnctlServer::restartsAfterCrashes()
@@ -208,9 +190,24 @@ void TestTarnctlServer::restartsAfterCrashes()
     QVERIFY(watcher.process.readAllStandardError().contains("giving up"));
 }
 
-void TestTarnctlServer::stopSignalTakesTheServer()
+// A quit through the console, a stop signal or a kill ends the watch and
+// leaves no server behind.
+void TestTarnctlServer::watchEndsWithItsServer()
 {
     Server server;
+    Watcher quit({"--restart"});
+    QVERIFY(answers(server.port));
+    QCOMPARE(runTarnctl({"rcon", "quit"}).out, QByteArray("Server quit.\n"));
+    QVERIFY(quit.process.waitForFinished(20000));
+    QCOMPARE(quit.process.exitCode(), 0);
+    // The server's console, each line after a timestamp.
+    const QByteArray out = quit.process.readAllStandardOutput();
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Listening on ")
+                 .match(QString::fromUtf8(out))
+                 .hasMatch(),
+        out);
+    QVERIFY(out.contains(" Server quit.\n"));
+
     Watcher watcher({"--restart"});
     const qint64 pid = watcher.server();
     QVERIFY(pid);
