@@ -1,6 +1,16 @@
 #include "platform/launchcheck.h"
 
+#include "platform/process.h"
+#include "platform/winpath.h"
+
 namespace platform {
+
+bool fail(std::string *error, const std::string &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
 
 std::string programRefusal(const std::string &program, PathKind kind)
 {
@@ -17,13 +27,26 @@ std::string programRefusal(const std::string &program, PathKind kind)
     return {};
 }
 
-std::string folderRefusal(const std::string &folder, PathKind kind)
+// Checks what can be checked before anything starts, so that the common
+// mistakes are reported in plain words and leave nothing behind.
+bool resolveLaunch(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, ResolvedLaunch *resolved, std::string *error)
 {
+    if (!resolveProgram(program, &resolved->arguments, error))
+        return false;
+    for (std::string &argument : splitCommandLine(arguments))
+        resolved->arguments.push_back(std::move(argument));
+
+    resolved->directory = hostPath(workingDirectory);
+    const std::string folder = "The working folder " + workingDirectory;
+    if (resolved->directory.empty())
+        return fail(error, folder + " is on a drive that is not mapped");
+    const PathKind kind = pathKind(resolved->directory);
     if (kind == PathKind::Missing)
-        return "The working folder " + folder + " does not exist";
+        return fail(error, folder + " does not exist");
     if (kind != PathKind::Folder)
-        return "The working folder " + folder + " is not a folder";
-    return {};
+        return fail(error, folder + " is not a folder");
+    return true;
 }
 
 } // namespace platform

@@ -39,23 +39,6 @@ struct Launch
     int highestDescriptor = 0;
 };
 
-bool fail(std::string *error, const std::string &reason)
-{
-    if (error)
-        *error = reason;
-    return false;
-}
-
-PathKind kindOf(const std::string &path)
-{
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0)
-        return PathKind::Missing;
-    if (S_ISDIR(info.st_mode))
-        return PathKind::Folder;
-    return S_ISREG(info.st_mode) ? PathKind::File : PathKind::Other;
-}
-
 std::string errorText(int number)
 {
     return std::strerror(number);
@@ -238,38 +221,37 @@ bool prepare(const std::string &program, const std::string &arguments,
 
 } // namespace
 
-// Checks what can be checked before anything starts, so that the common
-// mistakes are reported in plain words and leave nothing behind.
-bool resolveLaunch(const std::string &program, const std::string &arguments,
-    const std::string &workingDirectory, ResolvedLaunch *resolved, std::string *error)
+PathKind pathKind(const std::string &hostPath)
+{
+    struct stat info;
+    if (stat(hostPath.c_str(), &info) != 0)
+        return PathKind::Missing;
+    if (S_ISDIR(info.st_mode))
+        return PathKind::Folder;
+    return S_ISREG(info.st_mode) ? PathKind::File : PathKind::Other;
+}
+
+bool resolveProgram(
+    const std::string &program, std::vector<std::string> *arguments, std::string *error)
 {
     std::string programPath = hostPath(program);
     if (programPath.empty())
         return fail(error, program + " is on a drive that is not mapped");
     programPath = absolutePath(programPath);
-    if (const std::string refusal = programRefusal(program, kindOf(programPath)); !refusal.empty())
-        return fail(error, refusal);
-
-    if (isWindowsExecutable(programPath)) {
-        const std::string wine = findWine();
-        if (wine.empty())
-            return fail(error, program + " is a Windows program and wine is not installed");
-        resolved->arguments = {wine, programPath};
-    } else {
-        if (access(programPath.c_str(), X_OK) != 0)
-            return fail(error, program + " is not executable");
-        resolved->arguments = {programPath};
-    }
-    for (std::string &argument : splitCommandLine(arguments))
-        resolved->arguments.push_back(std::move(argument));
-
-    resolved->directory = hostPath(workingDirectory);
-    if (resolved->directory.empty())
-        return fail(
-            error, "The working folder " + workingDirectory + " is on a drive that is not mapped");
-    if (const std::string refusal = folderRefusal(workingDirectory, kindOf(resolved->directory));
+    if (const std::string refusal = programRefusal(program, pathKind(programPath));
         !refusal.empty())
         return fail(error, refusal);
+
+    if (!isWindowsExecutable(programPath)) {
+        if (access(programPath.c_str(), X_OK) != 0)
+            return fail(error, program + " is not executable");
+        *arguments = {programPath};
+        return true;
+    }
+    const std::string wine = findWine();
+    if (wine.empty())
+        return fail(error, program + " is a Windows program and wine is not installed");
+    *arguments = {wine, programPath};
     return true;
 }
 

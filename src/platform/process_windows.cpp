@@ -2,53 +2,32 @@
 
 #include "platform/launchcheck.h"
 #include "platform/text_windows.h"
-#include "platform/winpath.h"
 
 #include <filesystem>
 #include <windows.h>
 
 namespace platform {
 
-namespace {
-
-bool fail(std::string *error, const std::string &reason)
+PathKind pathKind(const std::string &hostPath)
 {
-    if (error)
-        *error = reason;
-    return false;
-}
-
-PathKind kindOf(const std::string &path)
-{
-    const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
+    const DWORD attributes = GetFileAttributesW(wideFromUtf8(hostPath).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return PathKind::Missing;
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : PathKind::File;
 }
 
-} // namespace
-
-// Checks what can be checked before anything starts, so that the common
-// mistakes are reported in plain words.
-bool resolveLaunch(const std::string &program, const std::string &arguments,
-    const std::string &workingDirectory, ResolvedLaunch *resolved, std::string *error)
+// A relative program is taken from the current folder, never searched for.
+bool resolveProgram(
+    const std::string &program, std::vector<std::string> *arguments, std::string *error)
 {
-    // A relative program is taken from the current folder, never searched for.
     std::error_code failure;
     const std::filesystem::path full
         = std::filesystem::absolute(std::filesystem::path(wideFromUtf8(program)), failure);
     const std::string programPath = utf8FromWide(full.wstring());
-    const PathKind kind = program.empty() || failure ? PathKind::Missing : kindOf(programPath);
+    const PathKind kind = program.empty() || failure ? PathKind::Missing : pathKind(programPath);
     if (const std::string refusal = programRefusal(program, kind); !refusal.empty())
         return fail(error, refusal);
-    resolved->arguments = {programPath};
-    for (std::string &argument : splitCommandLine(arguments))
-        resolved->arguments.push_back(std::move(argument));
-
-    resolved->directory = hostPath(workingDirectory);
-    if (const std::string refusal = folderRefusal(workingDirectory, kindOf(resolved->directory));
-        !refusal.empty())
-        return fail(error, refusal);
+    *arguments = {programPath};
     return true;
 }
 

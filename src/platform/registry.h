@@ -51,32 +51,6 @@ constexpr std::uint32_t regDwordValue(const std::uint8_t *data, std::size_t size
 // in words for a usage text.
 const char *defaultStoreName();
 
-// Opens an existing key for reading.
-long regOpenKey(Key parent, const std::string &subKey, Key *result);
-
-// Opens a key for writing, creating it and every missing key above it.
-long regCreateKey(Key parent, const std::string &subKey, Key *result);
-
-// With data null, only *type and *size are filled. When *size is smaller than
-// the value's data, nothing is copied, *size is set to the length needed and
-// errorMoreData is returned.
-long regQueryValue(
-    Key key, const std::string &name, std::uint32_t *type, std::uint8_t *data, std::uint32_t *size);
-
-long regSetValue(Key key, const std::string &name, std::uint32_t type, const std::uint8_t *data,
-    std::uint32_t size);
-
-// Subkeys and values by index, in the order they were first written (the
-// Windows registry lists subkeys by name); errorNoMoreItems past the end.
-// Removes a value; errorFileNotFound when the key holds none of that name.
-long regDeleteValue(Key key, const std::string &name);
-
-long regEnumKey(Key key, std::uint32_t index, std::string *name);
-long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
-    std::vector<std::uint8_t> *data);
-
-long regCloseKey(Key key);
-
 // One write of a batch: a key to create (with its parents) and, when
 // valueName is set, a value to store in it.
 struct RegWrite
@@ -89,7 +63,6 @@ struct RegWrite
     std::vector<std::uint8_t> data;
 };
 
-// Applies every write or none of them.
-long regWriteBatch(const std::vector<RegWrite> &writes);
+#include "platform/registry_calls.inc"
 
 } // namespace platform

@@ -62,6 +62,9 @@ long writeFailure(int rc)
                                                                  : errorAccessDenied;
 }
 
+// What a call does with the store; a write says why a store is unusable.
+enum class Use { Read, Write };
+
 class Registry
 {
 public:
@@ -75,6 +78,15 @@ public:
             knownKeys.clear();
         }
         return store.state() == StoreState::ready;
+    }
+
+    // The row of an open key once the store can be used: errorSuccess, or
+    // what the call returns instead.
+    long keyRow(Key key, Use use, std::int64_t *id)
+    {
+        if (!ready())
+            return use == Use::Write ? unusable() : readFailure();
+        return row(key, id) ? errorSuccess : errorInvalidHandle;
     }
 
     long unusable() const
@@ -229,6 +241,26 @@ template<typename Work> long inTransaction(Registry &reg, Work work)
     return rc == SQLITE_OK ? errorSuccess : writeFailure(rc);
 }
 
+// Hands the index-th row of an enumeration below an open key to `take`.
+template<typename Take> long enumerate(Key key, std::uint32_t index, StoreQuery query, Take take)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    std::int64_t id = 0;
+    if (const long status = reg.keyRow(key, Use::Read, &id); status != errorSuccess)
+        return status;
+    sqlite3_stmt *statement = reg.query(query);
+    sqlite3_bind_int64(statement, 1, id);
+    sqlite3_bind_int64(statement, 2, index);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        take(statement);
+    sqlite3_reset(statement);
+    if (rc == SQLITE_ROW)
+        return errorSuccess;
+    return rc == SQLITE_DONE ? errorNoMoreItems : readFailure();
+}
+
 } // namespace
 
 long regOpenKey(Key parent, const std::string &subKey, Key *result)
@@ -237,11 +269,9 @@ long regOpenKey(Key parent, const std::string &subKey, Key *result)
     std::lock_guard guard(reg.lock);
     if (!result)
         return errorInvalidParameter;
-    if (!reg.ready())
-        return readFailure();
     std::int64_t id = 0;
-    if (!reg.row(parent, &id))
-        return errorInvalidHandle;
+    if (const long status = reg.keyRow(parent, Use::Read, &id); status != errorSuccess)
+        return status;
     const int rc = reg.walk(&id, keyPathParts(subKey));
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? errorFileNotFound : readFailure();
@@ -255,11 +285,9 @@ long regCreateKey(Key parent, const std::string &subKey, Key *result)
     std::lock_guard guard(reg.lock);
     if (!result)
         return errorInvalidParameter;
-    if (!reg.ready())
-        return reg.unusable();
     std::int64_t parentId = 0;
-    if (!reg.row(parent, &parentId))
-        return errorInvalidHandle;
+    if (const long status = reg.keyRow(parent, Use::Write, &parentId); status != errorSuccess)
+        return status;
     const std::vector<std::string> parts = keyPathParts(subKey);
     std::int64_t id = parentId;
     // Most keys exist already; only a missing one costs a write.
@@ -280,11 +308,9 @@ long regQueryValue(
     std::lock_guard guard(reg.lock);
     if (data && !size)
         return errorInvalidParameter;
-    if (!reg.ready())
-        return readFailure();
     std::int64_t id = 0;
-    if (!reg.row(key, &id))
-        return errorInvalidHandle;
+    if (const long status = reg.keyRow(key, Use::Read, &id); status != errorSuccess)
+        return status;
     sqlite3_stmt *statement = reg.query(StoreQuery::findValue);
     sqlite3_bind_int64(statement, 1, id);
     bindText(statement, 2, foldName(name));
@@ -316,11 +342,9 @@ long regSetValue(Key key, const std::string &name, std::uint32_t type, const std
     std::lock_guard guard(reg.lock);
     if (!data && size)
         return errorInvalidParameter;
-    if (!reg.ready())
-        return reg.unusable();
     std::int64_t id = 0;
-    if (!reg.row(key, &id))
-        return errorInvalidHandle;
+    if (const long status = reg.keyRow(key, Use::Write, &id); status != errorSuccess)
+        return status;
     return inTransaction(reg, [&] { return reg.setValue(id, name, type, data, size); });
 }
 
@@ -328,11 +352,9 @@ long regDeleteValue(Key key, const std::string &name)
 {
     Registry &reg = registry();
     std::lock_guard guard(reg.lock);
-    if (!reg.ready())
-        return reg.unusable();
     std::int64_t id = 0;
-    if (!reg.row(key, &id))
-        return errorInvalidHandle;
+    if (const long status = reg.keyRow(key, Use::Write, &id); status != errorSuccess)
+        return status;
     bool missing = false;
     const long status = inTransaction(reg, [&] {
         const int rc = reg.deleteValue(id, name);
@@ -344,56 +366,26 @@ long regDeleteValue(Key key, const std::string &name)
 
 long regEnumKey(Key key, std::uint32_t index, std::string *name)
 {
-    Registry &reg = registry();
-    std::lock_guard guard(reg.lock);
     if (!name)
         return errorInvalidParameter;
-    if (!reg.ready())
-        return readFailure();
-    std::int64_t id = 0;
-    if (!reg.row(key, &id))
-        return errorInvalidHandle;
-    sqlite3_stmt *statement = reg.query(StoreQuery::enumKey);
-    sqlite3_bind_int64(statement, 1, id);
-    sqlite3_bind_int64(statement, 2, index);
-    const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW)
-        *name = columnBytes(statement, 0);
-    sqlite3_reset(statement);
-    if (rc == SQLITE_ROW)
-        return errorSuccess;
-    return rc == SQLITE_DONE ? errorNoMoreItems : readFailure();
+    return enumerate(
+        key, index, StoreQuery::enumKey, [&](sqlite3_stmt *row) { *name = columnBytes(row, 0); });
 }
 
 long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
     std::vector<std::uint8_t> *data)
 {
-    Registry &reg = registry();
-    std::lock_guard guard(reg.lock);
     if (!name)
         return errorInvalidParameter;
-    if (!reg.ready())
-        return readFailure();
-    std::int64_t id = 0;
-    if (!reg.row(key, &id))
-        return errorInvalidHandle;
-    sqlite3_stmt *statement = reg.query(StoreQuery::enumValue);
-    sqlite3_bind_int64(statement, 1, id);
-    sqlite3_bind_int64(statement, 2, index);
-    const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW) {
-        *name = columnBytes(statement, 0);
+    return enumerate(key, index, StoreQuery::enumValue, [&](sqlite3_stmt *row) {
+        *name = columnBytes(row, 0);
         if (type)
-            *type = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1));
+            *type = static_cast<std::uint32_t>(sqlite3_column_int64(row, 1));
         if (data) {
-            const std::string bytes = columnBytes(statement, 2);
+            const std::string bytes = columnBytes(row, 2);
             data->assign(bytes.begin(), bytes.end());
         }
-    }
-    sqlite3_reset(statement);
-    if (rc == SQLITE_ROW)
-        return errorSuccess;
-    return rc == SQLITE_DONE ? errorNoMoreItems : readFailure();
+    });
 }
 
 long regCloseKey(Key key)
