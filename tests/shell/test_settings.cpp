@@ -187,6 +187,9 @@ void TestSettings::storedFormsOfValues()
     QCOMPARE(w.get("Text9")->isEnabled(), gameType == 3);
     QCOMPARE(w.get("Check1")->isEnabled(), gameType != 4);
     QVERIFY(w.check("Check1")->isChecked() && !w.check("Check5")->isChecked());
+    // Saved back as read: a grayed box as grayed.
+    w.window->SaveSettings();
+    QCOMPARE(RegGet(hkeyLocalMachine, dmFlagsKey, " 3"), " " + QStringList({"0", "2", "1"})[state]);
 
     // A grayed box shows grayed, but clicks only check and clear it.
     for (int click = 0; click < 3; ++click) {
