@@ -116,6 +116,8 @@ void TestConfigWriter::mapCycle()
     QCOMPARE(w.configuration(), golden("cycle.cfg"));
     QCOMPARE(readFile(games.filePath("user/maplists/TarnStarter.lst")), golden("cycle.lst"));
     QCOMPARE(readFile(games.filePath("TarnStarter.map")), golden("cycle.map"));
+    // A one-letter name, as the store may hold one, stays out of the list file.
+    QCOMPARE(mapCycleFile({"Q", "DM/X"}), QByteArray("DM/X        \"Killem' All...\"\r\n"));
 
     // Without the map-list folder the operator is told, the configuration
     // still names the list and the cycle file is not written.

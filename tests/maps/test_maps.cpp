@@ -167,14 +167,15 @@ void TestMaps::mapCycleIsWrittenThrough()
 void TestMaps::customMapJoinsTheAvailableMaps()
 {
     MapStep w;
-    QVERIFY(putEntries(customMapsKey, {"CTF/ONE", "DM/ARENA1"}));
+    // "x" is a map name like any other in this list.
+    QVERIFY(putEntries(customMapsKey, {"CTF/ONE", "x", "DM/ARENA1"}));
     w.open();
     clickRow(w.available(), "CTF/ONE");
     QWidget *dialog = w.dialog("Command7", "frmMAPAdd");
     QTest::keyClicks(dialog->findChild<QLineEdit *>("Text1"), "dm/arena1");
     press(dialog, "Command1");
     QCOMPARE(shownRows(w.available()).count("DM/ARENA1"), 2);
-    QCOMPARE(w.label("Label13"), QStringLiteral("29 Maps Listed"));
+    QCOMPARE(w.label("Label13"), QStringLiteral("30 Maps Listed"));
     QCOMPARE(selectedRow(w.available()), QString());
     QVERIFY(!openWindow("frmMAPAdd"));
 
@@ -185,7 +186,8 @@ void TestMaps::customMapJoinsTheAvailableMaps()
     dialog->findChild<QLineEdit *>("Text1")->setText("dm/cancelled");
     press(dialog, "Command2");
     QVERIFY(!openWindow("frmMAPAdd"));
-    QCOMPARE(entries(customMapsKey, 5), QStringList({"CTF/ONE", "DM/ARENA1", "DM/ARENA1", "", ""}));
+    QCOMPARE(
+        entries(customMapsKey, 6), QStringList({"CTF/ONE", "x", "DM/ARENA1", "DM/ARENA1", "", ""}));
 }
 
 void TestMaps::customLinesKeepTheirEntryNumbers()
