@@ -115,7 +115,21 @@ int RegistryStore::waitForLock(void *context, int tries)
     return 1;
 }
 
+// Two processes that set up a new store at the same moment can meet a lock
+// that SQLite reports at once rather than waiting for it; trying again after
+// a pause lets the other one finish, so that neither call fails for it.
 void RegistryStore::open()
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        tryOpen();
+        if (storeState != StoreState::busy || std::chrono::steady_clock::now() >= deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + jitter() % 1000));
+    }
+}
+
+void RegistryStore::tryOpen()
 {
     std::string why;
     if (const StoreState state = checkStoreFile(location, &why); state != StoreState::ready) {

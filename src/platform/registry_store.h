@@ -64,6 +64,7 @@ private:
     static int waitForLock(void *context, int tries);
     void close();
     void open();
+    void tryOpen();
     int survey(int *tables, int *id);
     int initialise(bool *foreign, std::string *failure);
     void refuse(StoreState reason, const std::string &why);
