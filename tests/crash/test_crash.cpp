@@ -110,7 +110,7 @@ class SmallDisk
 public:
     SmallDisk()
     {
-        mounted = unshare(CLONE_NEWNS) == 0
+        isMounted = unshare(CLONE_NEWNS) == 0
             && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
             && mount("tarn-small-disk", QFile::encodeName(path()).constData(), "tmpfs", 0,
                    "size=1m,mode=0700")
@@ -119,6 +119,7 @@ public:
     }
     ~SmallDisk() { umount2(QFile::encodeName(path()).constData(), MNT_DETACH); }
     QString path(const QString &name = {}) const { return root.filePath(name); }
+    bool mounted() const { return isMounted; }
 
     void fill()
     {
@@ -133,8 +134,9 @@ public:
     }
     void release() { QFile::remove(path("filler")); }
 
+private:
     QTemporaryDir root;
-    bool mounted = false;
+    bool isMounted = false;
 };
 
 // The configuration without what differs from launch to launch: the header
@@ -183,7 +185,7 @@ void TestCrash::fullDiskLosesNothing()
 {
     MainWindow w;
     SmallDisk disk;
-    if (!disk.mounted)
+    if (!disk.mounted())
         QSKIP("a small file system cannot be mounted here");
     AnsweredMessages answered;
     // The launch makes the game folder current.
