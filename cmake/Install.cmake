@@ -51,19 +51,21 @@ install(FILES ${TARN_MAN_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The server unit, installed but not enabled, names tarnctl where this
 # installation puts it; the prefix is only known when installing (a package
-# installs to its own).
+# installs to its own). The unit is a component of its own so that its test
+# installs just the unit.
 set(TARN_UNIT tarnstarter-server@.service)
 install(CODE "
     file(READ \"${TARN_PACKAGING_DIR}/${TARN_UNIT}\" unit)
     string(REPLACE /usr/bin/tarnctl \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tarnctl\"
         unit \"\${unit}\")
     file(WRITE \"${CMAKE_BINARY_DIR}/systemd/${TARN_UNIT}\" \"\${unit}\")
-")
-install(FILES ${CMAKE_BINARY_DIR}/systemd/${TARN_UNIT} DESTINATION lib/systemd/system)
-# The user the unit runs as, made by systemd-sysusers (the package's
-# postinst runs it).
+" COMPONENT systemd)
+install(FILES ${CMAKE_BINARY_DIR}/systemd/${TARN_UNIT} DESTINATION lib/systemd/system
+    COMPONENT systemd)
+# The group the unit's instances run in, made by systemd-sysusers (the
+# package's postinst runs it).
 install(FILES ${TARN_PACKAGING_DIR}/tarnstarter.sysusers
-    DESTINATION lib/sysusers.d RENAME tarnstarter.conf)
+    DESTINATION lib/sysusers.d RENAME tarnstarter.conf COMPONENT systemd)
 
 set(CPACK_PACKAGE_NAME tarnstarter)
 set(CPACK_PACKAGE_VENDOR "The TarnStarter developers")
@@ -91,6 +93,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 # A Windows server executable in the game folder is started through wine.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TARN_PACKAGING_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TARN_PACKAGING_DIR}/debian/postinst
+    ${TARN_PACKAGING_DIR}/debian/prerm ${TARN_PACKAGING_DIR}/debian/postrm)
 
 include(CPack)

@@ -107,7 +107,14 @@ grep -qx 'ExecStart=/usr/bin/tarnctl start --foreground --restart' \
     "$root/usr/lib/systemd/system/tarnstarter-server@.service" ||
     fail "the server unit does not start /usr/bin/tarnctl"
 dpkg-deb -I "$deb" postinst 2>/dev/null | grep -q 'systemd-sysusers tarnstarter.conf' ||
-    fail "the package does not create the user of the server unit"
+    fail "the package does not create the group of the server unit"
+# Removing the package stops the servers and leaves their stores alone.
+dpkg-deb -I "$deb" prerm 2>/dev/null | grep -qF "systemctl stop 'tarnstarter-server@*.service'" ||
+    fail "removing the package does not stop the servers"
+for script in preinst prerm postinst postrm; do
+    dpkg-deb -I "$deb" "$script" 2>/dev/null | grep -q 'rm .*/var/lib' &&
+        fail "the package's $script deletes stores"
+done
 
 # tarnctl runs on its own, with no display, on the same store.
 header=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin/tarnctl" config --print |
