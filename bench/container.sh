@@ -47,8 +47,12 @@ answers() {
 # Loopback ports above the usual ephemeral range's start.
 port=$((45000 + $$ % 5000))
 started=$(now_ms)
-podman run -d --name "$name" "${run_options[@]}" -p "127.0.0.1:$port:28910/udp" \
-    "$image" >/dev/null
+# Without systemd podman complains that it cannot time the health checks.
+if ! podman run -d --name "$name" "${run_options[@]}" -p "127.0.0.1:$port:28910/udp" \
+    "$image" >/dev/null 2>"$work/podman.log"; then
+    cat "$work/podman.log" >&2
+    exit 1
+fi
 answers "$port"
 echo "metric container_run_to_first_status $(($(now_ms) - started)) ms"
 sleep 3

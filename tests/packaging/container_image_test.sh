@@ -42,11 +42,14 @@ free_port() {
         }
     done
 }
-# Polls the server's status from the host until it answers, at most $2 tries.
+# Polls the server's status from the host until it answers, at most $2
+# tries, with the password $3 (the default one when not given).
 answers() {
-    local port=$1 tries=$2
+    local port=$1 tries=$2 password=()
+    [ $# -lt 3 ] || password=(--password "$3")
     for _ in $(seq 1 "$tries"); do
-        "$tarnctl" rcon --port "$port" --timeout 1 status >"$work/status.out" 2>&1 && return 0
+        "$tarnctl" rcon --port "$port" "${password[@]}" --timeout 1 status >"$work/status.out" 2>&1 &&
+            return 0
     done
     return 1
 }
@@ -87,7 +90,7 @@ echo "health: $health"
 
 step "kill the server inside the container"
 podman exec "$first" sh -c 'for comm in /proc/[0-9]*/comm; do
-        if [ "$(cat "$comm" 2>/dev/null)" = tarn.exe ]; then
+        if [ "$(cat "$comm" 2>/dev/null)" = tarnded ]; then
             pid=${comm#/proc/}; pid=${pid%/comm}
             echo "killing the server, process $pid"; kill -KILL "$pid"
         fi
@@ -106,9 +109,9 @@ while [ "$port_b" = "$port_a" ]; do port_b=$((port_b + 1)); done
 podman run -d --name "$second" "${run_options[@]}" -e TARN_PORT=28920 \
     -e "TARN_HOST_NAME=second server" -e TARN_RCON_PASSWORD=second \
     -p "127.0.0.1:$port_b:28920/udp" "$image" || fail "the second container does not start"
-if answers "$port_b" 60; then
+if answers "$port_b" 60 second; then
     echo "second: answers on $port_b"
-    "$tarnctl" rcon --port "$port_b" --password second serverinfo || true
+    cat "$work/status.out"
 else
     podman logs "$second"
     fail "no status answer from the second container"
