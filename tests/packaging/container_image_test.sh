@@ -124,9 +124,11 @@ fi
 
 step "podman stop"
 for name in "$first" "$second"; do
+    stopping=$SECONDS
     podman stop "$name" >/dev/null
     status=$(podman inspect --format '{{.State.ExitCode}}' "$name")
-    echo "$name ended with status $status"
+    echo "$name ended with status $status after $((SECONDS - stopping)) s" \
+        "(grace $(podman inspect --format '{{.Config.StopTimeout}}' "$name") s)"
     [ "$status" = 0 ] || fail "$name ended with status $status, not 0"
 done
 podman logs "$first" >"$work/first.log" 2>&1
