@@ -31,8 +31,8 @@ using namespace std::chrono_literals;
 QString noGameFolder()
 {
     const QString store = QString::fromStdString(platform::registryLocation());
-    return QStringLiteral("no game folder is registered in the store %1. Register the folder "
-                          "that holds tarn.exe with:\n  tarnreg add \"HKLM\\%2\" /v Path /d FOLDER")
+    return QStringLiteral("no game folder is registered in %1. Register the folder that "
+                          "holds tarn.exe with:\n  tarnreg add \"HKLM\\%2\" /v Path /d FOLDER")
         .arg(store.isEmpty() ? QLatin1String(platform::defaultStoreName()) : store,
             gameRegistrationKey);
 }
