@@ -1,5 +1,6 @@
 #include "monitor/rconrequest.h"
 #include "restartpolicy.h"
+#include "statusreply.h"
 #include "store/settingsstore.h"
 #include "support/rconclient.h"
 #include "tarnctl.h"
@@ -110,6 +111,7 @@ private slots:
     void restartsAfterCrashes();
     void watchEndsWithItsServer();
     void restartWaits();
+    void engineStatusAsJson();
 };
 
 void TestTarnctlServer::remoteConsole()
@@ -316,6 +318,26 @@ void TestTarnctlServer::restartWaits()
     QVERIFY(strict.serverEnded(start + 1s, 1s));
     QVERIFY(!strict.serverEnded(start + 2s, 1s));
     QVERIFY(strict.serverEnded(start + 302s, 1s));
+}
+
+// The engine's own servers print more columns, names with blanks, and a
+// ping that is a word while a player connects.
+void TestTarnctlServer::engineStatusAsJson()
+{
+    const QString reply
+        = "map: q3dm17\n"
+          "num score ping name            lastmsg address               qport rate\n"
+          "--- ----- ---- --------------- ------- --------------------- ----- -----\n"
+          "  0     5   50 Big Bad Wolf          0 127.0.0.1:27961       1234 25000\n"
+          "  1     0 CNCT x                     0 bot                  5678 16384\n\n";
+    const QJsonObject status = QJsonDocument::fromJson(tarnctl::statusJson(reply)).object();
+    QCOMPARE(status.value("map").toString(), "q3dm17");
+    const QJsonArray players = status.value("players").toArray();
+    QCOMPARE(players.size(), 2);
+    QCOMPARE(players.at(0).toObject().value("name").toString(), "Big Bad Wolf");
+    QCOMPARE(players.at(0).toObject().value("address").toString(), "127.0.0.1:27961");
+    QCOMPARE(players.at(0).toObject().value("rate").toInt(), 25000);
+    QCOMPARE(players.at(1).toObject().value("ping").toString(), "CNCT");
 }
 
 QTEST_MAIN(TestTarnctlServer)

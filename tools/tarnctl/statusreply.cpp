@@ -3,33 +3,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QList>
-#include <QPair>
+#include <QRegularExpression>
 
 namespace tarnctl {
 
 namespace {
-
-using Span = QPair<qsizetype, qsizetype>; // start and end; the last one runs to the line's end
-
-// The columns, from the line of dashes under the header.
-QList<Span> columnsOf(const QString &dashes)
-{
-    QList<Span> spans;
-    qsizetype i = 0;
-    while (i < dashes.size()) {
-        while (i < dashes.size() && dashes.at(i) == u' ')
-            ++i;
-        const qsizetype start = i;
-        while (i < dashes.size() && dashes.at(i) == u'-')
-            ++i;
-        if (i > start)
-            spans.append({start, i});
-    }
-    if (!spans.isEmpty())
-        spans.last().second = -1;
-    return spans;
-}
 
 QJsonValue valueOf(const QString &field)
 {
@@ -38,32 +16,47 @@ QJsonValue valueOf(const QString &field)
     return number ? QJsonValue(value) : QJsonValue(field);
 }
 
+// One row: the columns before the name from the left, those after it from
+// the right, and the name, blanks and all, in between. Columns do not line
+// up where a name holds colour codes, so they are not counted in.
+QJsonObject player(const QString &row, const QStringList &header)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const qsizetype nameColumn = header.indexOf(QStringLiteral("name"));
+    const qsizetype after = header.size() - nameColumn - 1;
+    const QStringList fields = row.trimmed().split(blanks);
+    if (fields.size() < header.size())
+        return {};
+    QJsonObject player;
+    for (qsizetype c = 0; c < nameColumn; ++c)
+        player.insert(header.at(c), valueOf(fields.at(c)));
+    for (qsizetype c = 0; c < after; ++c)
+        player.insert(header.at(nameColumn + 1 + c), valueOf(fields.at(fields.size() - after + c)));
+    // The name as printed, inner blanks kept.
+    QString rest = row.trimmed();
+    for (qsizetype c = 0; c < nameColumn; ++c)
+        rest = rest.section(blanks, 1);
+    for (qsizetype c = 0; c < after; ++c)
+        rest = rest.section(blanks, 0, -2);
+    player.insert(QStringLiteral("name"), rest.trimmed());
+    return player;
+}
+
 } // namespace
 
 QByteArray statusJson(const QString &replyText)
 {
-    const QStringList lines = replyText.split(u'\n');
     QJsonObject status;
     QJsonArray players;
     QStringList header;
-    QList<Span> columns;
-    for (qsizetype row = 0; row < lines.size(); ++row) {
-        const QString &line = lines.at(row);
+    for (const QString &line : replyText.split(u'\n')) {
         if (line.startsWith(QLatin1String("map: "))) {
             status.insert(QStringLiteral("map"), line.mid(5).trimmed());
-        } else if (header.isEmpty() && line.startsWith(QLatin1String("num score ping name"))
-            && row + 1 < lines.size()) {
-            columns = columnsOf(lines.at(++row));
+        } else if (line.startsWith(QLatin1String("num score ping name"))) {
             header = line.split(u' ', Qt::SkipEmptyParts);
-        } else if (!columns.isEmpty() && !line.trimmed().isEmpty()) {
-            QJsonObject player;
-            for (qsizetype c = 0; c < columns.size() && c < header.size(); ++c) {
-                const auto [start, end] = columns.at(c);
-                const QString field = line.mid(start, end < 0 ? -1 : end - start).trimmed();
-                player.insert(
-                    header.at(c), header.at(c) == u"name" ? QJsonValue(field) : valueOf(field));
-            }
-            players.append(player);
+        } else if (!header.isEmpty() && !line.startsWith(u'-')) {
+            if (const QJsonObject row = player(line, header); !row.isEmpty())
+                players.append(row);
         }
     }
     status.insert(QStringLiteral("players"), players);

@@ -2,7 +2,7 @@
 
 // The server's answer to "status", read for monitoring systems: the map,
 // then a table of players under a header line "num score ping name ..." and
-// a line of dashes that marks the columns.
+// a line of dashes.
 
 #include <QByteArray>
 #include <QString>
