@@ -72,6 +72,8 @@ bool report(const LaunchResult &result, bool starting)
 // Watches the server in this process until it ends for good.
 int runForeground(const Options &options)
 {
+    const LaunchForm form = launchFormFromStore();
+    const Target target = targetOf(Options {});
     const StateFiles state = stateFiles();
     SupervisorFiles files;
     if (options.stateFiles) {
@@ -83,8 +85,6 @@ int runForeground(const Options &options)
             return 1;
         }
     }
-    const Target target = targetOf(Options {});
-    const LaunchForm form = launchFormFromStore();
     int status = 1;
     const LaunchResult result
         = runLaunch(form, QDateTime::currentDateTime(), [&](const ServerLaunch &launch) {
