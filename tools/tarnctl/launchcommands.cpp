@@ -98,8 +98,10 @@ int runForeground(const Options &options)
               status = supervisor.run();
               return QString();
           });
-    if (options.stateFiles)
+    if (options.stateFiles) {
         QFile::remove(state.watcherPid);
+        QFile::remove(state.serverPid);
+    }
     return report(result, true) ? status : 1;
 }
 
