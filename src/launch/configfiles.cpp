@@ -34,7 +34,7 @@ QString writeConfiguration(
 {
     const QString config = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.cfg"));
     const QString backup = hostPath(shortFolder + QStringLiteral("\\USER\\Dedicated.bak"));
-    const QString shownConfig = gameFolder + QStringLiteral("\\USER\\Dedicated.cfg");
+    const QString shownConfig = shownPath(gameFolder + QStringLiteral("\\USER\\Dedicated.cfg"));
     if (shortFolder.isEmpty() || config.isEmpty() || backup.isEmpty())
         return QStringLiteral("%1 could not be written: the folder does not exist.")
             .arg(shownConfig);
@@ -44,9 +44,10 @@ QString writeConfiguration(
         // Windows replaces no file that is still open, even by ourselves.
         previous.close();
         if (!reason.isEmpty())
-            return QStringLiteral("The backup %1\\USER\\Dedicated.bak could not be written (%2), "
-                                  "so %3 was left as it was.")
-                .arg(gameFolder, reason, shownConfig);
+            return QStringLiteral("The backup %1 could not be written (%2), so %3 was left as it "
+                                  "was.")
+                .arg(shownPath(gameFolder + QStringLiteral("\\USER\\Dedicated.bak")), reason,
+                    shownConfig);
     } else {
         QFile::remove(backup);
     }

@@ -17,6 +17,6 @@ QString gameFolderProblem(const QString &folder)
             .arg(folder);
     const QString host = hostPath(folder);
     if (host.isEmpty() || !QFileInfo(host).isDir())
-        return QStringLiteral("The game folder \"%1\" does not exist.").arg(folder);
+        return QStringLiteral("The game folder \"%1\" does not exist.").arg(shownPath(folder));
     return {};
 }

@@ -1,5 +1,6 @@
 #include "launch/serverstart.h"
 
+#include "launch/shortpath.h"
 #include "platform/process.h"
 
 QString serverProgramPath(const QString &shortFolder)
@@ -10,9 +11,9 @@ QString serverProgramPath(const QString &shortFolder)
 QString serverStartFailure(const QString &gameFolder, const QString &reason)
 {
     return QStringLiteral("The server could not be started: %1.")
-        .arg(reason.isEmpty()
-                ? gameFolder + QLatin1Char('\\') + serverProgram + QStringLiteral(" was not found")
-                : reason);
+        .arg(reason.isEmpty() ? shownPath(gameFolder + QLatin1Char('\\') + serverProgram)
+                    + QStringLiteral(" was not found")
+                              : reason);
 }
 
 // By its full path, so that no other "tarn.exe" (the launcher's own folder

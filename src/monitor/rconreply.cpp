@@ -24,11 +24,10 @@ const std::array<char16_t, 256> &windows1252Table()
 
 QString replyDisplayText(QByteArrayView datagram)
 {
-    constexpr qsizetype headerSize = 10;
     QString shown;
-    if (datagram.size() > headerSize) {
+    if (datagram.size() > replyHeaderSize) {
         const std::array<char16_t, 256> &table = windows1252Table();
-        const QByteArrayView body = datagram.sliced(headerSize);
+        const QByteArrayView body = datagram.sliced(replyHeaderSize);
         // Room for the worst case, a reply of line feeds only.
         shown.resize(body.size() * 2);
         QChar *out = shown.data();
@@ -50,4 +49,17 @@ QString editBoxText(QString text)
 {
     // CR LF becomes the LF that breaks the line; every other CR goes.
     return text.remove(u'\r');
+}
+
+bool passwordRefused(QByteArrayView firstDatagram)
+{
+    if (firstDatagram.size() <= replyHeaderSize)
+        return false;
+    const QByteArrayView text = firstDatagram.sliced(replyHeaderSize);
+    for (const char *refusal : {"Bad rcon_password.", "Bad rconpassword.", "No rcon_password set",
+             "No rconpassword set"}) {
+        if (text.startsWith(refusal))
+            return true;
+    }
+    return false;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launch/launchform.h"
+#include "launch/launchsequence.h"
 #include "maps/mapcycle.h"
 #include "shell/systray.h"
 
@@ -35,16 +35,16 @@ public:
     void BuildList();
     void LoadSettings();
     void SaveSettings();
-    void StartServer();
+    QString StartServer(const ServerLaunch &server);
     void ApplyGameTypeOptions(int gameTypeNumber);
     // The window's state as a launch takes it; reading the custom lines
     // lets events through.
     LaunchForm launchForm();
-    void WriteMapListFiles(const LaunchForm &form);
+    // The launch of `form` pressed at `pressed`: its files, then the server
+    // when `start` is set; the operator is told what failed.
+    void launchFrom(const LaunchForm &form, const QDateTime &pressed, bool start);
 
     QString LauncherTitle;
-    QString LaunchCommand;
-    QString ConfigText;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -91,8 +91,6 @@ private:
     SysTray *sysTray;
     bool launching = false;
     PendingClose pendingClose = PendingClose::None;
-    QString gameFolderShort;
-    QStringList launchFailures;
 
     // The windows this one opens, each at most once. The monitor's session
     // outlives any one monitor window.

@@ -1,13 +1,9 @@
-// Turning the main window into a launch form, and writing the map files.
+// Turning the main window into a launch form.
 
-#include "launch/configfiles.h"
 #include "launch/configtext.h"
-#include "launch/shortpath.h"
 #include "maps/mapsources.h"
-#include "shell/messagebox.h"
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
-#include "store/textcodec.h"
 #include "ui_tarnstarter.h"
 
 #include <QCoreApplication>
@@ -42,15 +38,4 @@ LaunchForm TarnStarter::launchForm()
     form.useMapCycle = ui->Check22->isEnabled() && ui->Check22->checkState() == Qt::Checked;
     form.mapCycle = mapCycle.maps();
     return form;
-}
-
-void TarnStarter::WriteMapListFiles(const LaunchForm &form)
-{
-    const QStringList cycle = mapCycleWritten(form);
-    if (cycle.isEmpty() || writeMapFiles(form.text("Text1"), cycle))
-        return;
-    showMessageBox(this, QMessageBox::Critical, QStringLiteral("Error Writing to Maplist"),
-        QStringLiteral("Error writing to ") + upperCp1252(form.text("Text1"))
-            + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst") + crlf
-            + QStringLiteral("Try creating directory manually."));
 }

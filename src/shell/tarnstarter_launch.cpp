@@ -1,8 +1,7 @@
 // "Go": save, write the configuration and start the game's server.
 
-#include "launch/configfiles.h"
 #include "launch/configtext.h"
-#include "launch/gamefolder.h"
+#include "launch/launchsequence.h"
 #include "launch/serverstart.h"
 #include "launch/shortpath.h"
 #include "shell/frmabout.h"
@@ -46,52 +45,52 @@ void TarnStarter::Command1_Click()
 void TarnStarter::launch()
 {
     SaveSettings();
-    const QString gameFolder = ui->Text1->text();
-    if (const QString problem = gameFolderProblem(gameFolder); !problem.isEmpty()) {
-        showMessageBox(this, QMessageBox::Warning, launcherCaption, problem);
-        return;
-    }
-    showSingleWindow(svrMon, monitorSession);
-    LaunchCommand = serverArguments(ui->Text5->text());
-    const QDateTime pressed = QDateTime::currentDateTime();
-
-    // A close asked for while the custom commands were read, or while the
-    // map-list message was open, ends the launch before anything is written
-    // or started.
+    // A close asked for while the custom commands were read ends the launch
+    // before anything is written or started.
     const LaunchForm form = launchForm();
     if (pendingClose != PendingClose::None)
         return;
-    WriteMapListFiles(form);
-    if (pendingClose != PendingClose::None)
-        return;
-    ConfigText = configText(form, pressed);
-
-    gameFolderShort = GetShortPath(gameFolder);
-    launchFailures.clear();
-    if (const QString failure
-        = writeConfiguration(gameFolder, gameFolderShort, toWindows1252(ConfigText));
-        !failure.isEmpty())
-        launchFailures.append(failure);
-    LaunchCommand = serverProgram + QLatin1Char(' ') + LaunchCommand;
-    const QString current = hostPath(gameFolderShort);
-    if (!gameFolderShort.isEmpty() && !current.isEmpty())
-        QDir::setCurrent(current);
-    StartServer();
-    if (!launchFailures.isEmpty())
-        showMessageBox(
-            this, QMessageBox::Critical, launcherCaption, launchFailures.join(QLatin1Char('\n')));
+    launchFrom(form, QDateTime::currentDateTime(), true);
 }
 
-void TarnStarter::StartServer()
+void TarnStarter::launchFrom(const LaunchForm &form, const QDateTime &pressed, bool start)
 {
-    // A server that cannot start leaves the window in view, so the operator
-    // can mend what the message names.
-    const QString failure = startServer(
-        ui->Text1->text(), gameFolderShort, LaunchCommand.mid(serverProgram.size() + 1));
-    if (!failure.isEmpty()) {
-        launchFailures.append(failure);
+    StartStep startStep;
+    if (start)
+        startStep = [this](const ServerLaunch &server) { return StartServer(server); };
+    const LaunchResult result = runLaunch(form, pressed, startStep);
+    if (!result.gameFolderProblem.isEmpty()) {
+        showMessageBox(this, QMessageBox::Warning, launcherCaption, result.gameFolderProblem);
         return;
     }
+    if (result.mapFilesFailed)
+        showMessageBox(this, QMessageBox::Critical, QStringLiteral("Error Writing to Maplist"),
+            QStringLiteral("Error writing to ") + upperCp1252(result.server.gameFolder)
+                + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst") + crlf
+                + QStringLiteral("Try creating directory manually."));
+    QStringList failures;
+    if (!result.configurationFailure.isEmpty())
+        failures.append(result.configurationFailure);
+    if (start && !result.filesWritten())
+        failures.append(QStringLiteral(
+            "The server was not started, so that it does not run on a stale configuration."));
+    if (!result.startFailure.isEmpty())
+        failures.append(result.startFailure);
+    if (!failures.isEmpty())
+        showMessageBox(this, QMessageBox::Critical, launcherCaption, failures.join(u'\n'));
+}
+
+QString TarnStarter::StartServer(const ServerLaunch &server)
+{
+    showSingleWindow(svrMon, monitorSession);
+    const QString current = hostPath(server.shortFolder);
+    if (!current.isEmpty())
+        QDir::setCurrent(current);
+    // A server that cannot start leaves the window in view, so the operator
+    // can mend what the message names.
+    const QString failure = startServer(server.gameFolder, server.shortFolder, server.arguments);
+    if (!failure.isEmpty())
+        return failure;
 
     sysTray->hideWindow();
     if (ui->Check23->checkState() == Qt::Checked)
@@ -99,4 +98,5 @@ void TarnStarter::StartServer()
     closeIfOpen(mapAdd);
     closeIfOpen(about);
     closeIfOpen(help);
+    return {};
 }

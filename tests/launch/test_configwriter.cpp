@@ -25,8 +25,9 @@ public:
     QByteArray configuration() const
     {
         const LaunchForm form = window->launchForm();
-        window->WriteMapListFiles(form);
-        return toWindows1252(configText(form, QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59))));
+        const QDateTime pressed(QDate(1999, 12, 31), QTime(23, 59, 59));
+        window->launchFrom(form, pressed, false);
+        return toWindows1252(configText(form, pressed));
     }
     void putInCycle(const QString &map) const
     {

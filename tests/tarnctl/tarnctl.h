@@ -13,9 +13,13 @@ struct Run
     QByteArray err;
 };
 
-inline Run runTarnctl(const QStringList &arguments, int waitMs = 30000)
+// `outputFile` takes tarnctl's standard output instead of the test.
+inline Run runTarnctl(
+    const QStringList &arguments, int waitMs = 30000, const QString &outputFile = {})
 {
     QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(toolPath(QStringLiteral("tarnctl")), arguments);
     if (!process.waitForFinished(waitMs)) {
         process.kill();

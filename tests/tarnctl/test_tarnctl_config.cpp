@@ -2,6 +2,7 @@
 #include "store/settingsstore.h"
 #include "store/textcodec.h"
 #include "support/randomstore.h"
+#include "support/rconclient.h"
 #include "tarnctl.h"
 
 #include <QTest>
@@ -12,6 +13,7 @@ class TestTarnctlConfig : public QObject
 private slots:
     void printMatchesGo();
     void writesLikeGo();
+    void messagesAndOptions();
 };
 
 // What tarnctl prints from a store is, header aside, what "Go" writes from a
@@ -59,13 +61,47 @@ void TestTarnctlConfig::writesLikeGo()
     QDir(game.path("USER/MAPLISTS")).removeRecursively();
     const Run noMapLists = runTarnctl({"config"});
     QCOMPARE(noMapLists.status, 1);
-    QVERIFY(noMapLists.err.contains("USER\\MAPLISTS\\TarnStarter.lst"));
+    QVERIFY(noMapLists.err.contains("/USER/MAPLISTS/TarnStarter.lst"));
     QCOMPARE(readFile(game.path("USER/Dedicated.bak")), written);
     rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path("missing"));
     const Run missing = runTarnctl({"config"});
     QCOMPARE(missing.status, 1);
     QVERIFY(missing.err.contains("does not exist"));
     QVERIFY(!QFile::exists(game.path("missing")));
+}
+
+// Messages name host paths and say how to mend what is missing; options
+// take what tarnctl itself prints, and only sensible values.
+void TestTarnctlConfig::messagesAndOptions()
+{
+    TestStore store;
+    const Run unregistered = runTarnctl({"config"});
+    QCOMPARE(unregistered.status, 1);
+    QVERIFY2(unregistered.err.contains("\n  tarnreg add \"HKLM\\SOFTWARE\\Microsoft\\Windows\\"
+                                       "CurrentVersion\\App Paths\\tarn.exe\" /v Path /d FOLDER\n"),
+        unregistered.err);
+
+    // Without a USER folder nothing is written, so nothing may start.
+    GameFolder game(GameFolder::Server::Script);
+    QVERIFY(QDir(game.path("USER")).removeRecursively());
+    rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path());
+    rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(freeUdpPort()));
+    const Run start = runTarnctl({"start"});
+    QCOMPARE(start.status, 1);
+    QVERIFY2(start.err.contains(game.path().toUtf8() + "/USER/Dedicated.cfg could not be written"),
+        start.err);
+    QVERIFY(!QFile::exists(game.path("started")));
+
+    for (const QStringList &wrong :
+        {QStringList {"status", "--timeout", "0.05"}, QStringList {"status", "--timeout", "61"},
+            QStringList {"start", "--foreground", "--wait", "5"}})
+        QCOMPARE(runTarnctl(wrong).status, 2);
+    const Run bracketed
+        = runTarnctl({"rcon", "--host", "[::1]", "--port", "9", "--timeout", "0.1", "status"});
+    QCOMPARE(bracketed.status, 3);
+    QCOMPARE(bracketed.err, QByteArray("tarnctl: no answer from [::1]:9 within 0.1 s\n"));
+    // Output that cannot be written is a failure.
+    QCOMPARE(runTarnctl({"--help"}, 30000, "/dev/full").status, 1);
 }
 
 QTEST_MAIN(TestTarnctlConfig)

@@ -1,10 +1,14 @@
 #include "monitor/rconrequest.h"
 #include "restartpolicy.h"
+#include "statusreply.h"
 #include "store/settingsstore.h"
 #include "support/rconclient.h"
 #include "tarnctl.h"
 
 #include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QRegularExpression>
 #include <QTest>
@@ -102,17 +106,17 @@ class TestTarnctlServer : public QObject
     Q_OBJECT
 private slots:
     void remoteConsole();
+    void detachedServer();
     void onlyTheServerAnswers();
     void restartsAfterCrashes();
     void watchEndsWithItsServer();
     void restartWaits();
+    void engineStatusAsJson();
 };
 
 void TestTarnctlServer::remoteConsole()
 {
     Server server;
-    // Only a watching tarnctl can restart the server.
-    QCOMPARE(runTarnctl({"start", "--restart"}).status, 2);
     QCOMPARE(runTarnctl({"start"}).status, 0);
     const Run status = runTarnctl({"rcon", "status"});
     QCOMPARE(status.status, 0);
@@ -123,6 +127,18 @@ void TestTarnctlServer::remoteConsole()
     const Run refused = runTarnctl({"rcon", "--password", "wrong", "status"});
     QCOMPARE(refused.status, 4);
     QCOMPARE(refused.out, QByteArray("Bad rcon_password.\n"));
+
+    // For monitoring: the map and the players as JSON, and no success on
+    // output that was lost.
+    QCOMPARE(runTarnctl({"rcon", "set", "bots", "2"}).status, 0);
+    const Run json = runTarnctl({"status", "--json"});
+    const QJsonObject parsed = QJsonDocument::fromJson(json.out).object();
+    QVERIFY2(!parsed.value("map").toString().isEmpty(), json.out);
+    const QJsonArray players = parsed.value("players").toArray();
+    QCOMPARE(players.size(), 2);
+    QVERIFY(!players.first().toObject().value("name").toString().isEmpty());
+    QVERIFY(players.first().toObject().value("score").isDouble());
+    QCOMPARE(runTarnctl({"status"}, 30000, "/dev/full").status, 1);
 
     // tarnded cuts this reply into three datagrams.
     const QByteArray words(3000, 'w');
@@ -135,6 +151,41 @@ void TestTarnctlServer::remoteConsole()
         QStringLiteral("tarnctl: no answer from 127.0.0.1:%1 within 0.3 s\n")
             .arg(server.port)
             .toUtf8());
+}
+
+// A detached start succeeds only once its server answers; stop, restart
+// and reload reach the server it left running.
+void TestTarnctlServer::detachedServer()
+{
+    Server server;
+    // With its port taken, the server's own reason is shown.
+    {
+        QUdpSocket taken;
+        QVERIFY(taken.bind(QHostAddress::LocalHost, server.port));
+        const Run failed = runTarnctl({"start"});
+        QCOMPARE(failed.status, 1);
+        QVERIFY2(failed.err.contains("cannot bind"), failed.err);
+    }
+    QCOMPARE(runTarnctl({"start", "--restart"}).status, 0);
+    const QString watcherPid = server.store.dir.filePath("tarnctl.pid");
+    const qint64 watcher = readFile(watcherPid).trimmed().toLongLong();
+    QVERIFY(processRuns(watcher));
+    const Run again = runTarnctl({"start"});
+    QCOMPARE(again.status, 6);
+    QVERIFY2(again.err.contains(QByteArray::number(watcher)), again.err);
+
+    rEGpUT(hkeyLocalMachine, launcherKey, "Host_Name", "Reloaded");
+    QCOMPARE(runTarnctl({"reload"}).status, 0);
+    QVERIFY(askServer(server.port, "secret1 serverinfo").contains("hostname Reloaded"));
+
+    QCOMPARE(runTarnctl({"restart"}).status, 0);
+    QVERIFY(!processRuns(watcher));
+    const qint64 restarted = readFile(watcherPid).trimmed().toLongLong();
+    QVERIFY(processRuns(restarted));
+    QCOMPARE(runTarnctl({"stop"}).status, 0);
+    QVERIFY(!processRuns(restarted));
+    QVERIFY(askServer(server.port, "secret1 status", 300).isEmpty());
+    QCOMPARE(runTarnctl({"stop"}).status, 0);
 }
 
 // The request is the monitor's, with the stored password; only replies from
@@ -165,6 +216,26 @@ void TestTarnctlServer::onlyTheServerAnswers()
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(process.readAllStandardOutput(), QByteArray("caf\xC3\xA9\nand more\n"));
+
+    // A password kept out of the process list, from a file or the
+    // environment; the engine's own servers word a refusal their way.
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("pw"), "from file\n"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TARNCTL_PASSWORD", "from env");
+    process.setProcessEnvironment(environment);
+    for (const QStringList &given :
+        {QStringList {"--password-file", dir.filePath("pw")}, QStringList {}}) {
+        process.start(toolPath("tarnctl"), QStringList {"rcon"} + given + QStringList {"status"});
+        QVERIFY(server.waitForReadyRead(10000));
+        const QNetworkDatagram asked = server.receiveDatagram();
+        QCOMPARE(
+            asked.data(), rconDatagram(given.isEmpty() ? "from env" : "from file", " status "));
+        server.writeDatagram("\xFF\xFF\xFF\xFFprint\nBad rconpassword.\n", asked.senderAddress(),
+            quint16(asked.senderPort()));
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 4);
+    }
 }
 
 // Each crash waits twice as long as the one before; the sixth within the
@@ -186,7 +257,7 @@ void TestTarnctlServer::restartsAfterCrashes()
     }
     ::kill(pid_t(pid), SIGKILL);
     QVERIFY(watcher.process.waitForFinished(20000));
-    QCOMPARE(watcher.process.exitCode(), 3);
+    QCOMPARE(watcher.process.exitCode(), 5);
     QVERIFY(watcher.process.readAllStandardError().contains("giving up"));
 }
 
@@ -247,6 +318,26 @@ void TestTarnctlServer::restartWaits()
     QVERIFY(strict.serverEnded(start + 1s, 1s));
     QVERIFY(!strict.serverEnded(start + 2s, 1s));
     QVERIFY(strict.serverEnded(start + 302s, 1s));
+}
+
+// The engine's own servers print more columns, names with blanks, and a
+// ping that is a word while a player connects.
+void TestTarnctlServer::engineStatusAsJson()
+{
+    const QString reply
+        = "map: q3dm17\n"
+          "num score ping name            lastmsg address               qport rate\n"
+          "--- ----- ---- --------------- ------- --------------------- ----- -----\n"
+          "  0     5   50 Big Bad Wolf          0 127.0.0.1:27961       1234 25000\n"
+          "  1     0 CNCT x                     0 bot                  5678 16384\n\n";
+    const QJsonObject status = QJsonDocument::fromJson(tarnctl::statusJson(reply)).object();
+    QCOMPARE(status.value("map").toString(), "q3dm17");
+    const QJsonArray players = status.value("players").toArray();
+    QCOMPARE(players.size(), 2);
+    QCOMPARE(players.at(0).toObject().value("name").toString(), "Big Bad Wolf");
+    QCOMPARE(players.at(0).toObject().value("address").toString(), "127.0.0.1:27961");
+    QCOMPARE(players.at(0).toObject().value("rate").toInt(), 25000);
+    QCOMPARE(players.at(1).toObject().value("ping").toString(), "CNCT");
 }
 
 QTEST_MAIN(TestTarnctlServer)

@@ -1,97 +1,209 @@
 #include "launchcommands.h"
 
-#include "launch/configfiles.h"
 #include "launch/configtext.h"
-#include "launch/gamefolder.h"
-#include "launch/serverstart.h"
+#include "launch/launchsequence.h"
 #include "launch/shortpath.h"
 #include "launch/storedform.h"
+#include "output.h"
 #include "platform/console.h"
+#include "platform/registry.h"
+#include "platform/registry_store.h"
+#include "processcontrol.h"
+#include "rconcommands.h"
+#include "servercommands.h"
+#include "statefiles.h"
+#include "store/settingsstore.h"
 #include "store/textcodec.h"
 #include "supervisor.h"
 
-#include <cstdio>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
 
 namespace tarnctl {
 
 namespace {
 
-void complain(const QString &text)
+using namespace std::chrono_literals;
+
+QString noGameFolder()
 {
-    std::fprintf(stderr, "tarnctl: %s\n", text.toUtf8().constData());
+    const QString store = QString::fromStdString(platform::registryLocation());
+    return QStringLiteral("no game folder is registered in %1. Register the folder that "
+                          "holds tarn.exe with:\n  tarnreg add \"HKLM\\%2\" /v Path /d FOLDER")
+        .arg(store.isEmpty() ? QLatin1String(platform::defaultStoreName()) : store,
+            gameRegistrationKey);
 }
 
-// The server's own settings, read once, and where it runs.
-struct Launch
+// What failed, one line each.
+QStringList failures(const LaunchResult &result, bool starting)
 {
-    LaunchForm form;
-    QString gameFolder;
-    QString shortFolder;
-};
+    // Unregistered, the folder is the launcher's default, which says nothing
+    // to an operator without a desktop.
+    if (!result.gameFolderProblem.isEmpty())
+        return {RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path")).isEmpty()
+                ? noGameFolder()
+                : result.gameFolderProblem};
+    QStringList lines;
+    if (result.mapFilesFailed)
+        lines.append(
+            QStringLiteral("Error writing to %1 or %2. Try creating the folder manually.")
+                .arg(shownPath(result.server.gameFolder
+                         + QStringLiteral("\\USER\\MAPLISTS\\TarnStarter.lst")),
+                    shownPath(result.server.gameFolder + QStringLiteral("\\TarnStarter.map"))));
+    if (!result.configurationFailure.isEmpty())
+        lines.append(result.configurationFailure);
+    if (starting && !result.filesWritten())
+        lines.append(QStringLiteral("the server was not started, so that it does not run on a "
+                                    "stale configuration"));
+    return lines;
+}
 
-enum class Written { Nothing, Partly, All };
-
-// Writes the map files and Dedicated.cfg as "Go" does. Like "Go", a file
-// that cannot be written is reported and the rest goes on; an unusable game
-// folder stops everything.
-Written writeLaunchFiles(Launch &launch)
+// Says what failed on stderr; true when every file was written.
+bool report(const LaunchResult &result, bool starting)
 {
-    launch.form = launchFormFromStore();
-    launch.gameFolder = launch.form.text("Text1");
-    if (const QString problem = gameFolderProblem(launch.gameFolder); !problem.isEmpty()) {
-        complain(problem);
-        return Written::Nothing;
+    for (const QString &line : failures(result, starting))
+        complain(line);
+    return result.filesWritten();
+}
+
+// Watches the server in this process until it ends for good.
+int runForeground(const Options &options)
+{
+    const LaunchForm form = launchFormFromStore();
+    const Target target = targetOf(Options {});
+    const StateFiles state = stateFiles();
+    SupervisorFiles files;
+    if (options.stateFiles) {
+        files = {state.log, state.serverPid};
+        if (const QString failure
+            = writePidFile(state.watcherPid, QCoreApplication::applicationPid());
+            !failure.isEmpty()) {
+            complain(failure);
+            return 1;
+        }
     }
-    Written written = Written::All;
-    const QStringList cycle = mapCycleWritten(launch.form);
-    if (!cycle.isEmpty() && !writeMapFiles(launch.gameFolder, cycle)) {
-        complain(QStringLiteral("Error writing to %1\\USER\\MAPLISTS\\TarnStarter.lst or "
-                                "%1\\TarnStarter.map. Try creating the folder manually.")
-                     .arg(launch.gameFolder));
-        written = Written::Partly;
+    int status = 1;
+    const LaunchResult result
+        = runLaunch(form, QDateTime::currentDateTime(), [&](const ServerLaunch &launch) {
+              const SupervisedServer server {launch.gameFolder, launch.shortFolder,
+                  launch.arguments, target.port, target.password, [] {
+                      return failures(
+                          runLaunch(launchFormFromStore(), QDateTime::currentDateTime(), {}), true)
+                          .join(u'\n');
+                  }};
+              Supervisor supervisor(server, options, files);
+              status = supervisor.run();
+              return QString();
+          });
+    if (options.stateFiles) {
+        QFile::remove(state.watcherPid);
+        QFile::remove(state.serverPid);
     }
-    const QByteArray text = toWindows1252(configText(launch.form, QDateTime::currentDateTime()));
-    launch.shortFolder = GetShortPath(launch.gameFolder);
-    if (const QString failure = writeConfiguration(launch.gameFolder, launch.shortFolder, text);
-        !failure.isEmpty()) {
+    return report(result, true) ? status : 1;
+}
+
+// Starts a watching tarnctl in the background and waits for the server's
+// first answer: a server that dies at once or never answers is a failed
+// start, said with the last lines of its log.
+int runDetached(const Options &options)
+{
+    const StateFiles state = stateFiles();
+    const qint64 logStart = QFileInfo(state.log).size();
+    QStringList arguments {
+        QStringLiteral("start"), QStringLiteral("--foreground"), QStringLiteral("--state-files")};
+    // The watcher takes the options it knows; how long to wait is ours.
+    const QStringList given = QCoreApplication::arguments();
+    for (qsizetype i = 2; i < given.size(); ++i) {
+        const QString &argument = given.at(i);
+        if (argument == u"--wait" || argument == u"--grace")
+            ++i;
+        else if (!argument.startsWith(QLatin1String("--wait="))
+            && !argument.startsWith(QLatin1String("--grace=")))
+            arguments.append(argument);
+    }
+    BackgroundProcess watcher;
+    if (const QString failure = watcher.start(arguments, state.log); !failure.isEmpty()) {
         complain(failure);
-        written = Written::Partly;
+        return 1;
     }
-    return written;
+    const Target target = targetOf(Options {});
+    const QDeadlineTimer deadline(qint64(options.waitSeconds * 1000));
+    for (;;) {
+        if (const std::optional<int> ended = watcher.ended()) {
+            complain(QStringLiteral("the server did not start or ended at once; the end of "
+                                    "%1:\n%2")
+                         .arg(state.log, lastLines(state.log, logStart, 10)));
+            return *ended == exitBusy || *ended == exitGaveUp ? *ended : 1;
+        }
+        if (answersStatusPoll(target, 250ms))
+            return print(QStringLiteral("the server answers on %1, watched by tarnctl process %2; "
+                                        "its output goes to %3\n")
+                             .arg(target.address())
+                             .arg(watcher.pid())
+                             .arg(state.log))
+                ? 0
+                : 1;
+        if (deadline.hasExpired())
+            break;
+        // A closed port answers a poll at once, with an error.
+        QThread::msleep(100);
+    }
+    // A server that does not answer is no server: take it down again.
+    stopWatcher(watcher.pid(), options.graceSeconds);
+    complain(QStringLiteral("the server did not answer on %1 within %2 s and was stopped; the "
+                            "end of %3:\n%4")
+                 .arg(target.address())
+                 .arg(options.waitSeconds)
+                 .arg(state.log, lastLines(state.log, logStart, 10)));
+    return exitNoAnswer;
 }
 
 } // namespace
 
+int writeLaunchFiles()
+{
+    return report(runLaunch(launchFormFromStore(), QDateTime::currentDateTime(), {}), false) ? 0
+                                                                                             : 1;
+}
+
 int runConfig(const Options &options)
 {
-    if (options.print) {
-        const QByteArray text
-            = toWindows1252(configText(launchFormFromStore(), QDateTime::currentDateTime()));
-        // The exact bytes "Go" writes, line ends included.
-        platform::setBinaryOutput();
-        std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+    if (!options.print)
+        return writeLaunchFiles();
+    const QByteArray text
+        = toWindows1252(configText(launchFormFromStore(), QDateTime::currentDateTime()));
+    // The exact bytes "Go" writes, line ends included.
+    platform::setBinaryOutput();
+    return print(text) ? 0 : 1;
+}
+
+bool instanceBusy()
+{
+    const StateFiles state = stateFiles();
+    if (const std::optional<qint64> watcher = readPidFile(state.watcherPid);
+        watcher && tarnctlRuns(*watcher)) {
+        complain(QStringLiteral("this instance's server already runs, watched by tarnctl process "
+                                "%1; \"tarnctl stop\" stops it")
+                     .arg(*watcher));
+        return true;
     }
-    Launch launch;
-    return writeLaunchFiles(launch) == Written::All ? 0 : 1;
+    const Target target = targetOf(Options {});
+    if (answersStatusPoll(target, 300ms)) {
+        complain(QStringLiteral("a server already answers on %1, this instance's port")
+                     .arg(target.address()));
+        return true;
+    }
+    return false;
 }
 
 int runStart(const Options &options)
 {
-    Launch launch;
-    if (writeLaunchFiles(launch) == Written::Nothing)
-        return 1;
-    const QString arguments = serverArguments(launch.form.text("Text5"));
-    if (options.foreground) {
-        Supervisor supervisor(launch.gameFolder, launch.shortFolder, arguments, options);
-        return supervisor.run();
-    }
-    if (const QString failure = startServer(launch.gameFolder, launch.shortFolder, arguments);
-        !failure.isEmpty()) {
-        complain(failure);
-        return 1;
-    }
-    return 0;
+    if (instanceBusy())
+        return exitBusy;
+    return options.foreground ? runForeground(options) : runDetached(options);
 }
 
 } // namespace tarnctl

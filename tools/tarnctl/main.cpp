@@ -4,7 +4,9 @@
 
 #include "launchcommands.h"
 #include "options.h"
+#include "output.h"
 #include "rconcommands.h"
+#include "servercommands.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -20,18 +22,37 @@ int main(int argc, char **argv)
         return exitUsage;
     }
     const Options &options = parsed.options;
+    int status = exitUsage;
     switch (options.command) {
     case Command::Help:
-        std::fputs(usageText().toUtf8().constData(), stdout);
-        return 0;
+        status = print(usageText()) ? 0 : 1;
+        break;
     case Command::Config:
-        return runConfig(options);
+        status = runConfig(options);
+        break;
     case Command::Start:
-        return runStart(options);
+        status = runStart(options);
+        break;
     case Command::Rcon:
-        return runRcon(options);
+        status = runRcon(options);
+        break;
     case Command::Status:
-        return runStatus(options);
+        status = runStatus(options);
+        break;
+    case Command::Stop:
+        status = runStop(options);
+        break;
+    case Command::Restart:
+        status = runRestart(options);
+        break;
+    case Command::Reload:
+        status = runReload(options);
+        break;
     }
-    return exitUsage;
+    // Output that never arrived is a failure, whatever else went well.
+    if (!outputDelivered()) {
+        complain(QStringLiteral("cannot write to standard output"));
+        return 1;
+    }
+    return status;
 }

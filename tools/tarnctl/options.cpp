@@ -3,6 +3,7 @@
 #include "platform/portnumber.h"
 #include "platform/registry.h"
 
+#include <QFile>
 #include <cmath>
 
 namespace tarnctl {
@@ -13,33 +14,81 @@ namespace {
 // millisecond clocks they end up in.
 constexpr double longestSeconds = 365.0 * 24 * 3600;
 
-std::optional<double> parseSeconds(const QString &text)
+struct SecondsRange
+{
+    double least;
+    double most;
+};
+
+// The sensible range of each option that takes seconds: a remote-console
+// answer takes well under a minute, a start or a stop some minutes at most.
+SecondsRange rangeOf(const QString &name)
+{
+    if (name == u"--timeout")
+        return {0.1, 60};
+    if (name == u"--within")
+        return {0.001, longestSeconds};
+    return {0.1, 600};
+}
+
+std::optional<double> parseSeconds(const QString &text, SecondsRange range)
 {
     bool ok = false;
     const double seconds = text.toDouble(&ok);
-    if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > longestSeconds)
+    if (!ok || !std::isfinite(seconds) || seconds < range.least || seconds > range.most)
         return std::nullopt;
     return seconds;
 }
 
+double &secondsOption(Options &options, const QString &name)
+{
+    if (name == u"--within")
+        return options.withinSeconds;
+    if (name == u"--wait")
+        return options.waitSeconds;
+    if (name == u"--grace")
+        return options.graceSeconds;
+    return options.timeoutSeconds;
+}
+
+// The first line of the file, so that the password shows in no process list.
+std::optional<QString> passwordFromFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray line = file.readLine();
+    return QString::fromUtf8(line.left(line.indexOf('\n'))).remove(u'\r');
+}
+
 const QStringList commandNames {QStringLiteral("config"), QStringLiteral("start"),
-    QStringLiteral("rcon"), QStringLiteral("status")};
+    QStringLiteral("rcon"), QStringLiteral("status"), QStringLiteral("stop"),
+    QStringLiteral("restart"), QStringLiteral("reload")};
 
 // Which options each command takes; those that take a value end in '='.
 QStringList optionsOf(Command command)
 {
     const QStringList remote {QStringLiteral("--host="), QStringLiteral("--port="),
-        QStringLiteral("--password="), QStringLiteral("--timeout=")};
+        QStringLiteral("--password="), QStringLiteral("--password-file="),
+        QStringLiteral("--timeout=")};
+    const QStringList restarts {QStringLiteral("--restart"), QStringLiteral("--max-restarts="),
+        QStringLiteral("--within="), QStringLiteral("--wait=")};
     switch (command) {
     case Command::Config:
         return {QStringLiteral("--print")};
     case Command::Start:
-        return {QStringLiteral("--foreground"), QStringLiteral("--restart"),
-            QStringLiteral("--max-restarts="), QStringLiteral("--within=")};
+        return restarts
+            + QStringList {QStringLiteral("--foreground"), QStringLiteral("--state-files")};
+    case Command::Restart:
+        return restarts + QStringList {QStringLiteral("--grace=")};
+    case Command::Stop:
+        return {QStringLiteral("--grace=")};
+    case Command::Reload:
+        return {QStringLiteral("--timeout=")};
     case Command::Rcon:
         return remote;
     case Command::Status:
-        return remote + QStringList {QStringLiteral("--watch")};
+        return remote + QStringList {QStringLiteral("--watch"), QStringLiteral("--json")};
     case Command::Help:
         break;
     }
@@ -57,12 +106,22 @@ QString applyOption(Options &options, const QString &name, const QString &value)
         options.restart = true;
     } else if (name == u"--watch") {
         options.watch = true;
+    } else if (name == u"--json") {
+        options.json = true;
+    } else if (name == u"--state-files") {
+        options.stateFiles = true;
     } else if (name == u"--host") {
-        if (value.isEmpty())
+        // An IPv6 address as tarnctl itself prints one, in brackets.
+        const bool bracketed = value.size() > 2 && value.startsWith(u'[') && value.endsWith(u']');
+        options.host = bracketed ? value.mid(1, value.size() - 2) : value;
+        if (options.host.isEmpty())
             return QStringLiteral("--host takes a host name or address");
-        options.host = value;
     } else if (name == u"--password") {
         options.password = value;
+    } else if (name == u"--password-file") {
+        options.password = passwordFromFile(value);
+        if (!options.password)
+            return QStringLiteral("--password-file: cannot read \"%1\"").arg(value);
     } else if (name == u"--max-restarts") {
         bool ok = false;
         options.maxRestarts = value.toInt(&ok);
@@ -75,11 +134,15 @@ QString applyOption(Options &options, const QString &name, const QString &value)
             return QStringLiteral("--port takes a port number from 1 to 65535, not \"%1\"")
                 .arg(value);
     } else {
-        const std::optional<double> seconds = parseSeconds(value);
+        const SecondsRange range = rangeOf(name);
+        const std::optional<double> seconds = parseSeconds(value, range);
         if (!seconds)
-            return QStringLiteral("%1 takes a number of seconds above 0, not \"%2\"")
-                .arg(name, value);
-        (name == u"--within" ? options.withinSeconds : options.timeoutSeconds) = *seconds;
+            return QStringLiteral("%1 takes a number of seconds from %2 to %3, not \"%4\"")
+                .arg(name)
+                .arg(range.least)
+                .arg(range.most)
+                .arg(value);
+        secondsOption(options, name) = *seconds;
     }
     return {};
 }
@@ -109,6 +172,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     const QStringList known = optionsOf(options.command);
     bool endOfOptions = false;
     bool limitsGiven = false;
+    bool waitGiven = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         // The remote console's command may hold words that begin with a
@@ -156,19 +220,27 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
             return parsed;
         }
         limitsGiven = limitsGiven || name == u"--max-restarts" || name == u"--within";
+        waitGiven = waitGiven || name == u"--wait";
     }
 
     if (options.command == Command::Rcon && options.commandWords.isEmpty()) {
         parsed.error = QStringLiteral("rcon needs a command to send");
         return parsed;
     }
-    if (options.restart && !options.foreground) {
-        parsed.error = QStringLiteral("--restart needs --foreground: only a watching tarnctl "
-                                      "can restart the server");
+    if (options.stateFiles && !options.foreground) {
+        parsed.error = QStringLiteral("--state-files needs --foreground");
         return parsed;
     }
-    if (limitsGiven && !options.restart)
+    if (waitGiven && options.foreground) {
+        parsed.error = QStringLiteral("--wait is for a detached start, not --foreground");
+        return parsed;
+    }
+    if (limitsGiven && !options.restart) {
         parsed.error = QStringLiteral("--max-restarts and --within need --restart");
+        return parsed;
+    }
+    if (!options.password && qEnvironmentVariableIsSet("TARNCTL_PASSWORD"))
+        options.password = qEnvironmentVariable("TARNCTL_PASSWORD");
     return parsed;
 }
 
@@ -177,22 +249,47 @@ QString usageText()
     return QStringLiteral(
         "Usage: tarnctl COMMAND [OPTIONS]\n"
         "Runs a Tarn dedicated server from the TarnStarter settings store, without a desktop.\n"
+        "One store is one instance; one game folder serves one instance.\n"
         "\n"
         "  config [--print]        write USER\\Dedicated.cfg and the map-cycle files as \"Go\"\n"
         "                          does; --print writes the text to standard output instead\n"
-        "  start [--foreground] [--restart] [--max-restarts N --within SECONDS]\n"
-        "                          write the configuration and start the server; with\n"
-        "                          --foreground stay and watch it, with --restart bring it\n"
-        "                          back after a crash (at most N times within SECONDS,\n"
-        "                          5 in 300 by default)\n"
-        "  rcon [--host H] [--port P] [--password X] [--timeout SECONDS] COMMAND...\n"
+        "  start [--wait SECONDS] [--restart [--max-restarts N] [--within SECONDS]]\n"
+        "                          write the configuration and start the server with a\n"
+        "                          watching tarnctl in the background; succeed once the server\n"
+        "                          answers a status poll (within 10 s by default), else stop\n"
+        "                          it and show the end of its log. Nothing starts when a file\n"
+        "                          cannot be written. --restart brings the server back after\n"
+        "                          a crash, at most N times within SECONDS (5 in 300);\n"
+        "                          --hang-after SECONDS (30) counts a server that leaves the\n"
+        "                          status polls unanswered that long as crashed\n"
+        "  start --foreground [--restart ...] [--state-files]\n"
+        "                          the same, watching in this process (as the service does);\n"
+        "                          --state-files puts the output in the log and the process\n"
+        "                          ids in the pid files, as a background start does\n"
+        "  stop [--grace SECONDS]  the remote console's quit, then SIGTERM to the watching\n"
+        "                          tarnctl, then SIGKILL, each after SECONDS (10)\n"
+        "  restart [--grace SECONDS] [start's options]\n"
+        "                          stop, then start\n"
+        "  reload [--timeout SECONDS]\n"
+        "                          write the configuration again and have the running server\n"
+        "                          read it (\"exec dedicated.cfg\"); the port and the password\n"
+        "                          change only with a restart\n"
+        "  rcon [--host H] [--port P] [--password X | --password-file FILE]\n"
+        "       [--timeout SECONDS] COMMAND...\n"
         "                          send one remote-console command and print the reply\n"
-        "  status [--watch] [--host H] [--port P] [--password X] [--timeout SECONDS]\n"
-        "                          the monitor's status poll, once or every 3 seconds\n"
+        "  status [--watch] [--json] [--host H] [--port P] [--password X | --password-file FILE]\n"
+        "       [--timeout SECONDS]\n"
+        "                          the monitor's status poll, once or every 3 seconds; --json\n"
+        "                          prints the map and the players as one line of JSON\n"
         "\n"
-        "The store is $TARNSTARTER_REGISTRY, else\n%1.\n"
-        "Exit status: 0 done, 1 failed, 2 bad usage, 3 no answer or gave up restarting,\n"
-        "4 password refused. See tarnctl(1).\n")
+        "The port and the password come from the store unless given; the password may also\n"
+        "come from $TARNCTL_PASSWORD. --timeout takes 0.1 to 60 seconds (3), --wait and\n"
+        "--grace 0.1 to 600. The store is $TARNSTARTER_REGISTRY, else\n%1.\n"
+        "A background start keeps tarnctl.log (its output), tarnctl.pid and server.pid beside\n"
+        "the store, prefixed by the store's name unless it is registry.db.\n"
+        "Exit status: 0 done, 1 failed, 2 bad usage, 3 no answer, 4 password refused,\n"
+        "5 gave up restarting, 6 the server already runs or its game folder is in use.\n"
+        "See tarnctl(1).\n")
         .arg(QLatin1String(platform::defaultStoreName()));
 }
 

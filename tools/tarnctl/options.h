@@ -9,30 +9,40 @@
 
 namespace tarnctl {
 
-// Exit statuses besides 0 and the 1 of a plain failure.
+// Exit statuses besides 0 and the 1 of a plain failure; each has one meaning.
 constexpr int exitUsage = 2;
 constexpr int exitNoAnswer = 3;
-constexpr int exitGaveUp = 3;
 constexpr int exitRefused = 4;
+constexpr int exitGaveUp = 5;
+// The instance's server already runs, or its game folder serves another
+// instance.
+constexpr int exitBusy = 6;
 
-enum class Command { Help, Config, Start, Rcon, Status };
+enum class Command { Help, Config, Start, Rcon, Status, Stop, Restart, Reload };
 
 struct Options
 {
     Command command = Command::Help;
     // config
     bool print = false;
-    // start
+    // start and restart
     bool foreground = false;
     bool restart = false;
     int maxRestarts = 5;
     double withinSeconds = 300;
+    // How long a detached start waits for the server's first answer.
+    double waitSeconds = 10;
+    // A watcher that keeps its output and process ids in the state folder.
+    bool stateFiles = false;
+    // stop and restart: how long each way of stopping gets.
+    double graceSeconds = 10;
     // rcon and status; port and password come from the store unless given
     QString host = QStringLiteral("127.0.0.1");
     std::optional<quint16> port;
     std::optional<QString> password;
     double timeoutSeconds = 3;
     bool watch = false;
+    bool json = false;
     QStringList commandWords;
 };
 
@@ -43,7 +53,8 @@ struct ParsedCommandLine
     QString error;
 };
 
-// `arguments` without the program's own name.
+// `arguments` without the program's own name. The password may come from
+// --password, --password-file or $TARNCTL_PASSWORD, in that order.
 ParsedCommandLine parseCommandLine(const QStringList &arguments);
 
 QString usageText();

@@ -12,8 +12,6 @@ namespace tarnctl {
 
 namespace {
 
-constexpr qsizetype replyHeaderSize = 10;
-
 // A datagram of nothing but its header (and 0xFF bytes) is an empty answer;
 // the monitor shows "Waiting..." for it, which a terminal must not.
 bool hasText(const QByteArray &datagram)
@@ -100,14 +98,6 @@ QString replyText(const QByteArrayList &datagrams)
     if (!text.isEmpty() && !text.endsWith(u'\n'))
         text += u'\n';
     return text;
-}
-
-bool passwordRefused(const QByteArrayList &datagrams)
-{
-    if (datagrams.isEmpty())
-        return false;
-    const QByteArray first = datagrams.first().mid(replyHeaderSize);
-    return first.startsWith("Bad rcon_password.") || first.startsWith("No rcon_password set");
 }
 
 } // namespace tarnctl

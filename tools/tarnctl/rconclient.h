@@ -41,8 +41,4 @@ private:
 // out), as text for a terminal: lines end in LF, ending the last one too.
 QString replyText(const QByteArrayList &datagrams);
 
-// Whether the server answered that the password is wrong, or that it takes
-// none at all.
-bool passwordRefused(const QByteArrayList &datagrams);
-
 } // namespace tarnctl

@@ -1,13 +1,15 @@
 #include "rconcommands.h"
 
 #include "launch/configtext.h"
+#include "launchcommands.h"
+#include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
-#include "rconclient.h"
+#include "output.h"
+#include "statusreply.h"
 #include "store/settingsstore.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
-#include <cstdio>
 
 namespace tarnctl {
 
@@ -15,27 +17,59 @@ namespace {
 
 constexpr Milliseconds pollInterval {3000};
 
-void write(std::FILE *stream, const QString &text)
+QString statusPollPart()
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    return *pollCommandPart(QStringLiteral("Connection Monitor"));
 }
 
-// Where requests go and what they carry: what the options give, else what
-// the monitor takes from the store.
-struct Target
+// One request and its reply, printed. Returns the exit status.
+int exchange(
+    RconClient &client, const Target &target, const QString &commandPart, const Options &options)
 {
-    QString host;
-    quint16 port;
-    QString password;
-
-    // As an operator would type it; an IPv6 address in brackets.
-    QString address() const
-    {
-        return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
+    client.send(rconDatagram(target.password, commandPart));
+    const QByteArrayList replies
+        = client.collect(Milliseconds(qint64(options.timeoutSeconds * 1000)));
+    if (replies.isEmpty()) {
+        complain(QStringLiteral("no answer from %1 within %2 s")
+                     .arg(target.address())
+                     .arg(options.timeoutSeconds));
+        return exitNoAnswer;
     }
-};
+    if (passwordRefused(replies.first())) {
+        print(replyText(replies));
+        complain(QStringLiteral("%1 refused the password").arg(target.address()));
+        return exitRefused;
+    }
+    const QString text = replyText(replies);
+    // Output nobody receives is a failure, never a success.
+    return print(options.json ? QString::fromUtf8(statusJson(text)) : text) ? 0 : 1;
+}
+
+int run(const Options &options, const QString &commandPart, bool repeat)
+{
+    const Target target = targetOf(options);
+    RconClient client;
+    if (const QString failure = client.open(target.host, target.port); !failure.isEmpty()) {
+        complain(failure);
+        return 1;
+    }
+    // Watching polls on, as the monitor does, whatever the answer; it ends
+    // when tarnctl is stopped or its output is gone.
+    for (;;) {
+        QDeadlineTimer next(pollInterval);
+        const int status = exchange(client, target, commandPart, options);
+        if (!repeat || status == 1)
+            return status;
+        QThread::msleep(static_cast<unsigned long>(next.remainingTime()));
+    }
+}
+
+} // namespace
+
+QString Target::address() const
+{
+    return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
+}
 
 Target targetOf(const Options &options)
 {
@@ -48,48 +82,14 @@ Target targetOf(const Options &options)
     return {options.host, port, password};
 }
 
-// One request and its reply, printed. Returns the exit status.
-int exchange(
-    RconClient &client, const Target &target, const QString &commandPart, const Options &options)
+bool answersStatusPoll(const Target &target, Milliseconds timeout)
 {
-    client.send(rconDatagram(target.password, commandPart));
-    const QByteArrayList replies
-        = client.collect(Milliseconds(qint64(options.timeoutSeconds * 1000)));
-    if (replies.isEmpty()) {
-        write(stderr,
-            QStringLiteral("tarnctl: no answer from %1 within %2 s\n")
-                .arg(target.address())
-                .arg(options.timeoutSeconds));
-        return exitNoAnswer;
-    }
-    write(stdout, replyText(replies));
-    if (passwordRefused(replies)) {
-        write(stderr, QStringLiteral("tarnctl: %1 refused the password\n").arg(target.address()));
-        return exitRefused;
-    }
-    return 0;
-}
-
-int run(const Options &options, const QString &commandPart, bool repeat)
-{
-    const Target target = targetOf(options);
     RconClient client;
-    if (const QString failure = client.open(target.host, target.port); !failure.isEmpty()) {
-        write(stderr, QStringLiteral("tarnctl: %1\n").arg(failure));
-        return 1;
-    }
-    // Watching polls on, as the monitor does, whatever the answer; it ends
-    // only when tarnctl is stopped.
-    for (;;) {
-        QDeadlineTimer next(pollInterval);
-        const int status = exchange(client, target, commandPart, options);
-        if (!repeat)
-            return status;
-        QThread::msleep(static_cast<unsigned long>(next.remainingTime()));
-    }
+    if (!client.open(target.host, target.port).isEmpty())
+        return false;
+    client.send(rconDatagram(target.password, statusPollPart()));
+    return !client.collect(timeout).isEmpty();
 }
-
-} // namespace
 
 int runRcon(const Options &options)
 {
@@ -98,7 +98,14 @@ int runRcon(const Options &options)
 
 int runStatus(const Options &options)
 {
-    return run(options, *pollCommandPart(QStringLiteral("Connection Monitor")), options.watch);
+    return run(options, statusPollPart(), options.watch);
+}
+
+int runReload(const Options &options)
+{
+    if (const int status = writeLaunchFiles(); status != 0)
+        return status;
+    return run(options, execCommandPart(), false);
 }
 
 } // namespace tarnctl

@@ -1,13 +1,34 @@
 #pragma once
 
-// `tarnctl rcon` and `tarnctl status`: the monitor's requests from the
-// command line, the reply on standard output.
+// `tarnctl rcon`, `tarnctl status` and `tarnctl reload`: the monitor's
+// requests from the command line, the reply on standard output.
 
 #include "options.h"
+#include "rconclient.h"
 
 namespace tarnctl {
 
+// Where requests go and what they carry: what the options give, else what
+// the monitor takes from the store.
+struct Target
+{
+    QString host;
+    quint16 port = 0;
+    QString password;
+
+    // As an operator would type it; an IPv6 address in brackets.
+    QString address() const;
+};
+
+Target targetOf(const Options &options);
+
+// Whether the server answers the monitor's status poll within `timeout`.
+bool answersStatusPoll(const Target &target, Milliseconds timeout);
+
 int runRcon(const Options &options);
 int runStatus(const Options &options);
+// Writes the configuration from the store again and has the running server
+// read it.
+int runReload(const Options &options);
 
 } // namespace tarnctl

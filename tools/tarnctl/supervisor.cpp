@@ -3,6 +3,7 @@
 #include "launch/serverstart.h"
 #include "platform/process.h"
 #include "serverprocess.h"
+#include "statefiles.h"
 
 #include <QDateTime>
 #include <csignal>
@@ -38,11 +39,12 @@ QString seconds(RestartPolicy::Duration duration)
 
 } // namespace
 
-Supervisor::Supervisor(const QString &gameFolder, const QString &shortFolder,
-    const QString &arguments, const Options &options)
-    : gameFolder(gameFolder),
-      shortFolder(shortFolder),
-      arguments(arguments),
+Supervisor::Supervisor(
+    const SupervisedServer &supervised, const Options &options, const SupervisorFiles &files)
+    : gameFolder(supervised.gameFolder),
+      shortFolder(supervised.shortFolder),
+      arguments(supervised.arguments),
+      files(files),
       restart(options.restart),
       policy(options.maxRestarts, RestartPolicy::Duration(qint64(options.withinSeconds * 1000)),
           timeScale())
@@ -108,6 +110,8 @@ bool Supervisor::startServer()
     }
     serverStarted(server);
     running.start();
+    if (!files.pidFile.isEmpty())
+        writePidFile(files.pidFile, server.processId());
     say(QStringLiteral("server started as process %1: %2 %3")
             .arg(server.processId())
             .arg(server.program(), programArguments.join(u' ')));

@@ -13,16 +13,37 @@
 #include <QProcess>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 
 namespace tarnctl {
+
+struct SupervisedServer
+{
+    QString gameFolder; // as stored/typed
+    QString shortFolder; // its short form, from which the server starts
+    QString arguments; // the server's command line
+    quint16 port = 0; // where status polls go
+    QString password; // the remote-console password sent with them
+    // Writes this instance's configuration and map files again from its own
+    // store; called before every restart. Returns what failed, in words, or
+    // "" (then the server is started; on a failure it is not, and that
+    // counts as a failed start).
+    std::function<QString()> rewrite;
+};
+
+struct SupervisorFiles
+{ // both empty: output to stdout/stderr, no pid file
+    QString logFile; // output goes here
+    QString pidFile; // the running server's process id, rewritten at each start
+};
 
 class Supervisor : public QObject
 {
     Q_OBJECT
 
 public:
-    Supervisor(const QString &gameFolder, const QString &shortFolder, const QString &arguments,
-        const Options &options);
+    Supervisor(
+        const SupervisedServer &server, const Options &options, const SupervisorFiles &files = {});
     ~Supervisor() override;
 
     // Watches until the server has ended for good; returns tarnctl's exit
@@ -41,6 +62,7 @@ private:
     QString gameFolder;
     QString shortFolder;
     QString arguments;
+    SupervisorFiles files;
     bool restart;
     RestartPolicy policy;
     QProcess server;
