@@ -6,7 +6,9 @@
 #include "launch/serverstart.h"
 #include "launch/shortpath.h"
 #include "launch/storedform.h"
+#include "monitor/rconrequest.h"
 #include "platform/console.h"
+#include "store/settingsstore.h"
 #include "store/textcodec.h"
 #include "supervisor.h"
 
@@ -83,7 +85,15 @@ int runStart(const Options &options)
         return 1;
     const QString arguments = serverArguments(launch.form.text("Text5"));
     if (options.foreground) {
-        Supervisor supervisor(launch.gameFolder, launch.shortFolder, arguments, options);
+        const SupervisedServer server {launch.gameFolder, launch.shortFolder, arguments,
+            monitorServerPort(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("Server_Port"))),
+            rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("rcon_pw"))), [] {
+                Launch again;
+                return writeLaunchFiles(again) == Written::All
+                    ? QString()
+                    : QStringLiteral("its configuration could not be written again");
+            }};
+        Supervisor supervisor(server, options);
         return supervisor.run();
     }
     if (const QString failure = startServer(launch.gameFolder, launch.shortFolder, arguments);

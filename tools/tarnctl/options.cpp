@@ -35,7 +35,8 @@ QStringList optionsOf(Command command)
         return {QStringLiteral("--print")};
     case Command::Start:
         return {QStringLiteral("--foreground"), QStringLiteral("--restart"),
-            QStringLiteral("--max-restarts="), QStringLiteral("--within=")};
+            QStringLiteral("--max-restarts="), QStringLiteral("--within="),
+            QStringLiteral("--hang-after=")};
     case Command::Rcon:
         return remote;
     case Command::Status:
@@ -79,7 +80,12 @@ QString applyOption(Options &options, const QString &name, const QString &value)
         if (!seconds)
             return QStringLiteral("%1 takes a number of seconds above 0, not \"%2\"")
                 .arg(name, value);
-        (name == u"--within" ? options.withinSeconds : options.timeoutSeconds) = *seconds;
+        if (name == u"--within")
+            options.withinSeconds = *seconds;
+        else if (name == u"--hang-after")
+            options.hangAfterSeconds = *seconds;
+        else
+            options.timeoutSeconds = *seconds;
     }
     return {};
 }

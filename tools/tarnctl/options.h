@@ -27,6 +27,8 @@ struct Options
     bool restart = false;
     int maxRestarts = 5;
     double withinSeconds = 300;
+    // how long a running server may leave status polls unanswered
+    double hangAfterSeconds = 30;
     // rcon and status; port and password come from the store unless given
     QString host = QStringLiteral("127.0.0.1");
     std::optional<quint16> port;

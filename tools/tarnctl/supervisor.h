@@ -1,10 +1,13 @@
 #pragma once
 
 // `tarnctl start --foreground`: runs the server as a child, passes its
-// output on with timestamps, restarts it after a crash when asked, and
-// takes it down with itself when stopped.
+// output on with timestamps, polls it as the monitor does, restarts it after
+// a crash or a hang when asked, and takes it down, with all it started,
+// when stopped.
 
+#include "logfile.h"
 #include "options.h"
+#include "outputqueue.h"
 #include "restartpolicy.h"
 
 #include <QElapsedTimer>
@@ -12,43 +15,102 @@
 #include <QObject>
 #include <QProcess>
 #include <QTimer>
-#include <cstdio>
+#include <QUdpSocket>
+#include <functional>
+#include <memory>
 
 namespace tarnctl {
+
+struct SupervisedServer
+{
+    QString gameFolder; // as stored/typed
+    QString shortFolder; // its short form, from which the server starts
+    QString arguments; // the server's command line
+    quint16 port = 0; // where status polls go
+    QString password; // the remote-console password sent with them
+    // Writes this instance's configuration and map files again from its own
+    // store; called before every restart. Returns what failed, in words, or
+    // "" (then the server is started; on a failure it is not, and that
+    // counts as a failed start).
+    std::function<QString()> rewrite;
+};
+
+struct SupervisorFiles
+{ // both empty: output to stdout/stderr, no pid file
+    QString logFile; // output goes here, bounded in size, the previous kept as .1
+    QString pidFile; // the running server's process id, rewritten at each start
+};
 
 class Supervisor : public QObject
 {
     Q_OBJECT
 
 public:
-    Supervisor(const QString &gameFolder, const QString &shortFolder, const QString &arguments,
-        const Options &options);
+    Supervisor(
+        const SupervisedServer &server, const Options &options, const SupervisorFiles &files = {});
     ~Supervisor() override;
 
     // Watches until the server has ended for good; returns tarnctl's exit
     // status.
     int run();
 
+signals:
+    // The server answered a status poll for the first time.
+    void firstAnswer();
+    // Each whole reply to a status poll, as text.
+    void answered(const QByteArray &statusReply);
+    // The server process has ended (whatever follows).
+    void serverEnded();
+
 private:
-    bool startServer();
-    void serverEnded(int exitCode, QProcess::ExitStatus exitStatus);
+    bool startServer(bool again);
+    void writePidFile();
+    void onServerFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void clearGroup();
+    void checkGroup();
+    void afterEnd();
     void restartLater(RestartPolicy::Duration ran);
     void stop(int signalNumber);
-    void pass(std::FILE *stream, QByteArray &pending, const QByteArray &bytes, bool whole);
+    void poll();
+    void takeAnswers();
+    void replyComplete();
+    void keepAlive();
+    void pass(bool errors, QByteArray &pending, const QByteArray &bytes, bool whole);
+    void put(bool errors, const QByteArray &line);
     void say(const QString &text);
     void finish(int status);
 
-    QString gameFolder;
-    QString shortFolder;
-    QString arguments;
+    SupervisedServer settings;
+    SupervisorFiles files;
     bool restart;
+    std::chrono::milliseconds hangAfter;
     RestartPolicy policy;
     QProcess server;
+    // The last server's process id, which names its group too.
+    qint64 serverId = 0;
     QTimer restartTimer;
     QTimer killTimer;
+    QTimer pollTimer;
+    QTimer quietTimer;
+    QTimer groupTimer;
+    QTimer watchdogTimer;
     QElapsedTimer running;
+    QElapsedTimer sinceAnswer;
+    QElapsedTimer clearing;
     QEventLoop loop;
+    QUdpSocket pollSocket;
+    QByteArrayList replyParts;
+    QByteArray lastStatus;
     bool stopping = false;
+    bool hung = false;
+    bool answeredOnce = false;
+    bool answeredThisRun = false;
+    // How the last server ended, for what follows once its group is gone.
+    bool crashed = false;
+    int exitCode = 0;
+    std::unique_ptr<LogFile> log;
+    std::unique_ptr<OutputQueue> standardOutput;
+    std::unique_ptr<OutputQueue> standardError;
     QByteArray pendingOutput;
     QByteArray pendingErrors;
 };
