@@ -5,8 +5,9 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <map>
-#include <tlhelp32.h>
 #include <windows.h>
+// Needs what windows.h declares.
+#include <tlhelp32.h>
 
 namespace tarnctl {
 
