@@ -1,14 +1,11 @@
 #include "supervisor.h"
 
 #include "launch/serverstart.h"
-#include "monitor/rconrequest.h"
 #include "platform/process.h"
-#include "rconclient.h"
 #include "serverprocess.h"
 #include "systemdnotify.h"
 
 #include <QDir>
-#include <QNetworkDatagram>
 #include <QSaveFile>
 #include <csignal>
 #include <cstdio>
@@ -22,11 +19,6 @@ using namespace std::chrono_literals;
 // How long a server that was asked to stop gets before it is killed; what it
 // left behind gets as long.
 constexpr RestartPolicy::Duration stopGrace = 10s;
-
-// Status polls come as often as the monitor's; until a new server first
-// answers, more often, so that it is seen ready soon.
-constexpr RestartPolicy::Duration pollInterval = 3s;
-constexpr RestartPolicy::Duration firstPollInterval = 500ms;
 
 // How often a group that is being cleared away is looked at.
 constexpr std::chrono::milliseconds groupCheck = 100ms;
@@ -74,9 +66,10 @@ Supervisor::Supervisor(
     : settings(server),
       files(files),
       restart(options.restart),
-      hangAfter(qint64(options.hangAfterSeconds * 1000)),
       policy(options.maxRestarts, RestartPolicy::Duration(qint64(options.withinSeconds * 1000)),
-          timeScale())
+          timeScale()),
+      statusPoll(server.port, server.password,
+          std::chrono::milliseconds(qint64(options.hangAfterSeconds * 1000)), policy)
 {
     if (files.logFile.isEmpty()) {
         standardOutput = std::make_unique<OutputQueue>(1);
@@ -88,7 +81,6 @@ Supervisor::Supervisor(
     // A coarse timer may fire a twentieth early; a restart waits its time.
     restartTimer.setTimerType(Qt::PreciseTimer);
     killTimer.setSingleShot(true);
-    quietTimer.setSingleShot(true);
     connect(&restartTimer, &QTimer::timeout, this, [this] {
         if (!startServer(true))
             restartLater(0ms);
@@ -98,11 +90,10 @@ Supervisor::Supervisor(
                 .arg(seconds(policy.scaled(stopGrace))));
         killServer(this->server);
     });
-    connect(&pollTimer, &QTimer::timeout, this, &Supervisor::poll);
-    connect(&quietTimer, &QTimer::timeout, this, &Supervisor::replyComplete);
     connect(&groupTimer, &QTimer::timeout, this, &Supervisor::checkGroup);
     connect(&watchdogTimer, &QTimer::timeout, this, &Supervisor::keepAlive);
-    connect(&pollSocket, &QUdpSocket::readyRead, this, &Supervisor::takeAnswers);
+    connect(&statusPoll, &StatusPoll::answered, this, &Supervisor::noteAnswer);
+    connect(&statusPoll, &StatusPoll::hung, this, &Supervisor::stopHungServer);
     connect(&this->server, &QProcess::finished, this, &Supervisor::onServerFinished);
     connect(&this->server, &QProcess::readyReadStandardOutput, this,
         [this] { pass(false, pendingOutput, this->server.readAllStandardOutput(), false); });
@@ -136,9 +127,8 @@ int Supervisor::run()
     }
     if (const QString failure = guardServers(policy.scaled(stopGrace)); !failure.isEmpty())
         say(QStringLiteral("the server may outlive a tarnctl that is killed: %1").arg(failure));
-    if (!pollSocket.bind(QHostAddress::LocalHost, 0))
-        say(QStringLiteral("cannot poll the server, so a hang goes unnoticed: %1")
-                .arg(pollSocket.errorString()));
+    if (const QString failure = statusPoll.open(); !failure.isEmpty())
+        say(QStringLiteral("cannot poll the server, so a hang goes unnoticed: %1").arg(failure));
     if (const std::optional<std::chrono::milliseconds> interval = watchdogInterval())
         watchdogTimer.start(*interval);
     return startServer(false) ? loop.exec() : 1;
@@ -176,8 +166,6 @@ bool Supervisor::startServer(bool again)
     if (const QString problem = serverStarted(server); !problem.isEmpty())
         say(problem);
     running.start();
-    sinceAnswer.start();
-    answeredThisRun = false;
     hung = false;
     say(QStringLiteral("server started as process %1: %2 %3")
             .arg(serverId)
@@ -185,8 +173,7 @@ bool Supervisor::startServer(bool again)
     lastStatus = "the server has started; waiting for its first answer";
     notifyServiceManager("STATUS=" + lastStatus);
     writePidFile();
-    if (pollSocket.state() == QAbstractSocket::BoundState)
-        pollTimer.start(policy.scaled(firstPollInterval));
+    statusPoll.start();
     return true;
 }
 
@@ -206,9 +193,7 @@ void Supervisor::onServerFinished(int code, QProcess::ExitStatus exitStatus)
     pass(false, pendingOutput, server.readAllStandardOutput(), true);
     pass(true, pendingErrors, server.readAllStandardError(), true);
     killTimer.stop();
-    pollTimer.stop();
-    quietTimer.stop();
-    replyParts.clear();
+    statusPoll.stop();
     crashed = exitStatus == QProcess::CrashExit;
     exitCode = code;
     emit serverEnded();
@@ -295,57 +280,31 @@ void Supervisor::stop(int signalNumber)
     killTimer.start(policy.scaled(stopGrace));
 }
 
-void Supervisor::poll()
+void Supervisor::stopHungServer()
 {
     if (server.state() != QProcess::Running || stopping)
         return;
-    if (sinceAnswer.elapsed() >= hangAfter.count()) {
-        hung = true;
-        pollTimer.stop();
-        say(QStringLiteral("the server has not answered a status poll for %1 s; it is taken "
-                           "for hung and stopped")
-                .arg(seconds(hangAfter)));
-        lastStatus = "the server does not answer; stopping it";
-        notifyServiceManager("STATUS=" + lastStatus);
-        askServerToStop(server, SIGTERM);
-        killTimer.start(policy.scaled(stopGrace));
+    hung = true;
+    say(QStringLiteral("the server has not answered a status poll for %1 s; it is taken for "
+                       "hung and stopped")
+            .arg(seconds(statusPoll.hangAfter())));
+    lastStatus = "the server does not answer; stopping it";
+    notifyServiceManager("STATUS=" + lastStatus);
+    askServerToStop(server, SIGTERM);
+    killTimer.start(policy.scaled(stopGrace));
+}
+
+void Supervisor::noteAnswer(const QByteArray &reply)
+{
+    if (server.state() != QProcess::Running || hung)
         return;
+    if (!answeredOnce) {
+        answeredOnce = true;
+        notifyServiceManager("READY=1");
+        emit firstAnswer();
     }
-    pollSocket.writeDatagram(
-        rconDatagram(settings.password, *pollCommandPart(QStringLiteral("Connection Monitor"))),
-        QHostAddress(QHostAddress::LocalHost), settings.port);
-}
-
-void Supervisor::takeAnswers()
-{
-    while (pollSocket.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = pollSocket.receiveDatagram();
-        if (datagram.senderPort() != settings.port
-            || !datagram.senderAddress().isEqual(
-                QHostAddress(QHostAddress::LocalHost), QHostAddress::ConvertV4MappedToIPv4)
-            || server.state() != QProcess::Running || hung)
-            continue;
-        sinceAnswer.restart();
-        if (!answeredThisRun) {
-            answeredThisRun = true;
-            pollTimer.setInterval(policy.scaled(pollInterval));
-        }
-        if (!answeredOnce) {
-            answeredOnce = true;
-            notifyServiceManager("READY=1");
-            emit firstAnswer();
-        }
-        replyParts.append(datagram.data());
-        quietTimer.start(replyQuiet);
-    }
-}
-
-void Supervisor::replyComplete()
-{
-    const QString text = replyText(replyParts);
-    replyParts.clear();
-    emit answered(text.toUtf8());
-    if (const QByteArray summary = statusSummary(text); summary != lastStatus) {
+    emit answered(reply);
+    if (const QByteArray summary = statusSummary(QString::fromUtf8(reply)); summary != lastStatus) {
         lastStatus = summary;
         notifyServiceManager("STATUS=" + summary);
     }
@@ -354,8 +313,7 @@ void Supervisor::replyComplete()
 // The service manager hears that all is well only while the server answers.
 void Supervisor::keepAlive()
 {
-    if (server.state() == QProcess::Running && answeredThisRun && !hung
-        && sinceAnswer.elapsed() <= 2 * policy.scaled(pollInterval).count())
+    if (server.state() == QProcess::Running && answeredOnce && !hung && statusPoll.answering())
         notifyServiceManager("WATCHDOG=1");
 }
 
@@ -395,7 +353,7 @@ void Supervisor::say(const QString &text)
 void Supervisor::finish(int status)
 {
     restartTimer.stop();
-    pollTimer.stop();
+    statusPoll.stop();
     watchdogTimer.stop();
     if (!files.pidFile.isEmpty())
         QFile::remove(files.pidFile);

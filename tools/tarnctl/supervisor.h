@@ -9,13 +9,13 @@
 #include "options.h"
 #include "outputqueue.h"
 #include "restartpolicy.h"
+#include "statuspoll.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
 #include <QProcess>
 #include <QTimer>
-#include <QUdpSocket>
 #include <functional>
 #include <memory>
 
@@ -71,9 +71,8 @@ private:
     void afterEnd();
     void restartLater(RestartPolicy::Duration ran);
     void stop(int signalNumber);
-    void poll();
-    void takeAnswers();
-    void replyComplete();
+    void noteAnswer(const QByteArray &reply);
+    void stopHungServer();
     void keepAlive();
     void pass(bool errors, QByteArray &pending, const QByteArray &bytes, bool whole);
     void put(bool errors, const QByteArray &line);
@@ -83,28 +82,22 @@ private:
     SupervisedServer settings;
     SupervisorFiles files;
     bool restart;
-    std::chrono::milliseconds hangAfter;
     RestartPolicy policy;
+    StatusPoll statusPoll;
     QProcess server;
     // The last server's process id, which names its group too.
     qint64 serverId = 0;
     QTimer restartTimer;
     QTimer killTimer;
-    QTimer pollTimer;
-    QTimer quietTimer;
     QTimer groupTimer;
     QTimer watchdogTimer;
     QElapsedTimer running;
-    QElapsedTimer sinceAnswer;
     QElapsedTimer clearing;
     QEventLoop loop;
-    QUdpSocket pollSocket;
-    QByteArrayList replyParts;
     QByteArray lastStatus;
     bool stopping = false;
     bool hung = false;
     bool answeredOnce = false;
-    bool answeredThisRun = false;
     // How the last server ended, for what follows once its group is gone.
     bool crashed = false;
     int exitCode = 0;
