@@ -93,8 +93,9 @@ void TestTarnctlSupervisor::outputNeverBlocks()
         ++said;
     for (QDeadlineTimer half(30s); !half.hasExpired(); QTest::qWait(3000))
         QCOMPARE(runTarnctl({"rcon", "status"}).status, 0);
+    // Within the ten seconds a stopping server gets.
     ::kill(pid_t(tarnctl.processId()), SIGTERM);
-    QVERIFY(tarnctl.waitForFinished(15000));
+    QVERIFY(tarnctl.waitForFinished(10000));
     QCOMPARE(tarnctl.exitCode(), 0);
     ::close(reader);
 }
