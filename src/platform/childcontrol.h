@@ -13,9 +13,6 @@ namespace platform {
 // handler could not be set.
 bool onConsoleStop(void (*handler)(int signalNumber));
 
-// Makes the child end when this program ends, however it ends.
-bool tieToThisProcess(long long processId);
-
 // Asks a child in a process group of its own on this console to stop, as
 // Ctrl+Break does.
 bool askToStop(long long processId);

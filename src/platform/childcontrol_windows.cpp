@@ -30,33 +30,6 @@ bool onConsoleStop(void (*handler)(int signalNumber))
     return SetConsoleCtrlHandler(onControl, handler ? TRUE : FALSE) != 0;
 }
 
-bool tieToThisProcess(long long processId)
-{
-    // The job is never closed by hand: the system closes it when this
-    // program ends, and then ends every process in it.
-    static const HANDLE job = [] {
-        const HANDLE created = CreateJobObjectW(nullptr, nullptr);
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (created
-            && !SetInformationJobObject(
-                created, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-            CloseHandle(created);
-            return HANDLE(nullptr);
-        }
-        return created;
-    }();
-    if (!job)
-        return false;
-    const HANDLE process
-        = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, DWORD(processId));
-    if (!process)
-        return false;
-    const bool tied = AssignProcessToJobObject(job, process) != 0;
-    CloseHandle(process);
-    return tied;
-}
-
 bool askToStop(long long processId)
 {
     return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, DWORD(processId)) != 0;

@@ -1,105 +1,16 @@
 #include "monitor/rconrequest.h"
 #include "restartpolicy.h"
+#include "servers.h"
 #include "statusreply.h"
-#include "store/settingsstore.h"
-#include "support/rconclient.h"
-#include "tarnctl.h"
 
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QRegularExpression>
-#include <QTest>
-#include <QUdpSocket>
 #include <csignal>
 
 using namespace std::chrono_literals;
-
-namespace {
-
-// The processes whose parent is `parent`, from /proc.
-QList<qint64> childrenOf(qint64 parent)
-{
-    QList<qint64> children;
-    QDirIterator entries("/proc", QDir::Dirs | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QByteArray stat = readFile(entries.filePath() + "/stat");
-        // The name in parentheses may hold blanks; the parent follows the state.
-        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields.at(1).toLongLong() == parent)
-            children.append(entries.fileName().toLongLong());
-    }
-    return children;
-}
-
-// A process that ended but was not reaped yet counts as gone.
-bool processRuns(qint64 pid)
-{
-    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    return !stat.isEmpty() && stat.at(stat.lastIndexOf(')') + 2) != 'Z';
-}
-
-// Whether the server on the port answers, within a while: then it has its
-// socket and signal handlers in place.
-bool answers(quint16 port)
-{
-    return QTest::qWaitFor(
-        [&] { return askServer(port, "secret1 status", 300).startsWith("map: "); }, 20000);
-}
-
-// A store and a game folder whose server is tarnded, on a free port.
-struct Server
-{
-    Server()
-    {
-        rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path());
-        rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(port));
-        rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "secret1");
-    }
-    // A server started detached must not outlive the test.
-    ~Server() { askServer(port, "secret1 quit", 300); }
-
-    TestStore store;
-    GameFolder game {GameFolder::Server::Tarnded};
-    quint16 port = freeUdpPort();
-};
-
-// tarnctl start --foreground, running while the test watches it.
-struct Watcher
-{
-    explicit Watcher(const QStringList &options, double timeScale = 1)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TARNCTL_TIME_SCALE", QString::number(timeScale));
-        process.setProcessEnvironment(environment);
-        process.start(toolPath("tarnctl"), QStringList {"start", "--foreground"} + options);
-    }
-    ~Watcher()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    // The server tarnctl runs now, once one runs other than `previous`.
-    qint64 server(qint64 previous = 0)
-    {
-        qint64 found = 0;
-        const bool running = QTest::qWaitFor(
-            [&] {
-                const QList<qint64> children = childrenOf(process.processId());
-                found = children.isEmpty() ? 0 : children.first();
-                return found && found != previous;
-            },
-            20000);
-        return running ? found : 0;
-    }
-
-    QProcess process;
-};
-
-} // namespace
 
 class TestTarnctlServer : public QObject
 {

@@ -4,6 +4,7 @@
 #include "launch/launchsequence.h"
 #include "launch/shortpath.h"
 #include "launch/storedform.h"
+#include "gamefolderlock.h"
 #include "output.h"
 #include "platform/console.h"
 #include "platform/registry.h"
@@ -73,6 +74,15 @@ bool report(const LaunchResult &result, bool starting)
 int runForeground(const Options &options)
 {
     const LaunchForm form = launchFormFromStore();
+    // Taken before anything is written: another instance's server must not
+    // find its configuration replaced by ours.
+    GameFolderLock lock;
+    if (const QString busy = lock.acquire(
+            form.text("Text1"), QString::fromStdString(platform::registryLocation()));
+        !busy.isEmpty()) {
+        complain(busy);
+        return exitBusy;
+    }
     const Target target = targetOf(Options {});
     const StateFiles state = stateFiles();
     SupervisorFiles files;

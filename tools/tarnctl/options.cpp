@@ -28,6 +28,9 @@ SecondsRange rangeOf(const QString &name)
         return {0.1, 60};
     if (name == u"--within")
         return {0.001, longestSeconds};
+    // Under one poll interval every server would count as hung.
+    if (name == u"--hang-after")
+        return {3, 3600};
     return {0.1, 600};
 }
 
@@ -48,6 +51,8 @@ double &secondsOption(Options &options, const QString &name)
         return options.waitSeconds;
     if (name == u"--grace")
         return options.graceSeconds;
+    if (name == u"--hang-after")
+        return options.hangAfterSeconds;
     return options.timeoutSeconds;
 }
 
@@ -72,7 +77,7 @@ QStringList optionsOf(Command command)
         QStringLiteral("--password="), QStringLiteral("--password-file="),
         QStringLiteral("--timeout=")};
     const QStringList restarts {QStringLiteral("--restart"), QStringLiteral("--max-restarts="),
-        QStringLiteral("--within="), QStringLiteral("--wait=")};
+        QStringLiteral("--within="), QStringLiteral("--wait="), QStringLiteral("--hang-after=")};
     switch (command) {
     case Command::Config:
         return {QStringLiteral("--print")};

@@ -36,6 +36,8 @@ struct Options
     bool stateFiles = false;
     // stop and restart: how long each way of stopping gets.
     double graceSeconds = 10;
+    // how long a running server may leave status polls unanswered
+    double hangAfterSeconds = 30;
     // rcon and status; port and password come from the store unless given
     QString host = QStringLiteral("127.0.0.1");
     std::optional<quint16> port;
