@@ -71,6 +71,7 @@ private slots:
     void filesAndSignals();
     void configurationWrittenAgain();
     void gameFolderLock();
+    void secondInstanceIsRefused();
     void hangIsNoticed();
     void noProcessLeftBehind();
 };
@@ -222,6 +223,30 @@ void TestTarnctlSupervisor::gameFolderLock()
     first.release();
     QCOMPARE(second.acquire(game.path(), "/srv/two.db"), QString());
     QCOMPARE(GameFolderLock::holder(game.path())->instance, "/srv/two.db");
+}
+
+// Two stores that name one game folder: the second start is refused before
+// it writes anything, and names the folder and the instance that holds it.
+void TestTarnctlSupervisor::secondInstanceIsRefused()
+{
+    Server server;
+    Watcher watcher({});
+    QVERIFY(answers(server.port));
+    const QByteArray firstStore = qgetenv("TARNSTARTER_REGISTRY");
+    const QByteArray config = readFile(server.game.path("USER/Dedicated.cfg"));
+    Run second;
+    {
+        TestStore other;
+        rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", server.game.path());
+        rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(freeUdpPort()));
+        second = runTarnctl({"start", "--foreground"});
+    }
+    qputenv("TARNSTARTER_REGISTRY", firstStore);
+    QCOMPARE(second.status, tarnctl::exitBusy);
+    QVERIFY2(second.err.contains(QFile::encodeName(server.game.path()))
+            && second.err.contains(firstStore),
+        second.err);
+    QCOMPARE(readFile(server.game.path("USER/Dedicated.cfg")), config);
 }
 
 // A server that stops answering is stopped and started again; the service

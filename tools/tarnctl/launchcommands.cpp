@@ -1,6 +1,7 @@
 #include "launchcommands.h"
 
 #include "launch/configtext.h"
+#include "launch/gamefolder.h"
 #include "launch/launchsequence.h"
 #include "launch/shortpath.h"
 #include "launch/storedform.h"
@@ -76,12 +77,18 @@ int runForeground(const Options &options)
     const LaunchForm form = launchFormFromStore();
     // Taken before anything is written: another instance's server must not
     // find its configuration replaced by ours.
+    const QString gameFolder = form.text("Text1");
     GameFolderLock lock;
-    if (const QString busy = lock.acquire(
-            form.text("Text1"), QString::fromStdString(platform::registryLocation()));
-        !busy.isEmpty()) {
-        complain(busy);
-        return exitBusy;
+    if (const QString failure
+        = lock.acquire(gameFolder, QString::fromStdString(platform::registryLocation()));
+        !failure.isEmpty()) {
+        if (GameFolderLock::holder(gameFolder)) {
+            complain(failure);
+            return exitBusy;
+        }
+        // A folder that cannot be used at all is the launch's to report.
+        if (gameFolderProblem(gameFolder).isEmpty())
+            complain(failure);
     }
     const Target target = targetOf(Options {});
     const StateFiles state = stateFiles();
