@@ -1,3 +1,4 @@
+#include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "store/settingsstore.h"
 #include "store/textcodec.h"
@@ -5,7 +6,12 @@
 #include "support/lists.h"
 
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -46,6 +52,7 @@ private slots:
     void goldenFiles();
     void everyOptionalLine();
     void mapCycle();
+    void configurationModeAndBackup();
 
 private:
     AnsweredMessages answered;
@@ -135,6 +142,43 @@ void TestConfigWriter::mapCycle()
     QVERIFY(w.configuration().endsWith("\r\nmap dm/marlow"));
     QVERIFY(!QFile::exists(games.filePath("TarnStarter.map")));
     QVERIFY(messages.isEmpty());
+}
+
+// The backup holds the password as the configuration does, so it keeps its
+// mode; a new configuration is its owner's and group's, whatever the mask. A
+// configuration that is there but cannot be read costs nothing of the backup.
+void TestConfigWriter::configurationModeAndBackup()
+{
+#ifdef Q_OS_WIN
+    QSKIP("file modes are those of POSIX systems");
+#else
+    QTemporaryDir game;
+    const QString user = game.path() + "/USER/";
+    QVERIFY(QDir().mkpath(user));
+    const auto mode = [&](const char *name) {
+        struct stat info;
+        return stat(QFile::encodeName(user + name).constData(), &info) == 0
+            ? int(info.st_mode & 0777)
+            : -1;
+    };
+    const auto write = [&](const QByteArray &text) {
+        return writeConfiguration(game.path(), game.path(), text);
+    };
+    const mode_t savedMask = umask(0);
+    const QString first = write("first");
+    const int created = mode("Dedicated.cfg");
+    chmod(QFile::encodeName(user + "Dedicated.cfg").constData(), 0600);
+    QString second = write("second");
+    second += write("third");
+    umask(savedMask);
+    QVERIFY(first.isEmpty() && second.isEmpty());
+    QCOMPARE(created, 0640);
+    QVERIFY(mode("Dedicated.cfg") == 0600 && mode("Dedicated.bak") == 0600);
+
+    QVERIFY(QFile::remove(user + "Dedicated.cfg") && QDir().mkpath(user + "Dedicated.cfg"));
+    QVERIFY(write("fourth").contains("Dedicated.cfg could not be read"));
+    QCOMPARE(readFile(user + "Dedicated.bak"), QByteArray("second"));
+#endif
 }
 
 QTEST_MAIN(TestConfigWriter)
