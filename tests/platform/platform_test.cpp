@@ -13,6 +13,10 @@
 #include <fstream>
 #include <sqlite3.h>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace {
 
 // A child process of this test either writes 1,000 values one by one, each
@@ -31,6 +35,14 @@ int child(const std::string &mode, int argc, char **argv)
         }();
         std::filesystem::rename(report + ".tmp", report);
         return 0;
+    }
+    if (mode == "read") {
+        openStoreReadOnly();
+        std::fputs(storeProblem().c_str(), stdout);
+        return getValue("SOFTWARE\\Kept", "v") == "1"
+                && putValue("SOFTWARE\\Kept", "w", "2") == errorAccessDenied
+            ? 0
+            : 1;
     }
     if (mode == "probe") {
         RegWrite batch;
@@ -153,6 +165,47 @@ private slots:
             QVERIFY2(probe.exitCode() == 0 && readFile(store) == before, qPrintable(kind));
             QVERIFY2(errors.count('\n') == 1 && errors.contains(store), qPrintable(errors));
         }
+    }
+
+    // A reader never makes the store and says why it cannot read one. It
+    // reads what a writer has not yet moved out of the write-ahead log, and
+    // a store it may not write beside, and changes nothing.
+    void registryReadOnly()
+    {
+        const auto read = [](const QStringList &asUser = {}) {
+            QProcess reader;
+            qputenv("TARN_REGISTRY_CHILD", "read");
+            reader.start(asUser.isEmpty() ? QCoreApplication::applicationFilePath() : "setpriv",
+                asUser + QStringList {QCoreApplication::applicationFilePath()});
+            qunsetenv("TARN_REGISTRY_CHILD");
+            reader.waitForFinished(60000);
+            return std::pair(reader.exitCode(), QString(reader.readAllStandardOutput()));
+        };
+        const auto [missingCode, problem] = read();
+        QVERIFY(missingCode == 1 && problem.contains(store) && problem.contains("tarnreg add"));
+        QVERIFY(!QFileInfo::exists(QFileInfo(store).path()));
+
+        QCOMPARE(putValue("SOFTWARE\\Kept", "v", "1"), errorSuccess);
+        QCOMPARE(read(), std::pair(0, QString()));
+        QCOMPARE(getValue("SOFTWARE\\Kept", "w"), missing);
+#ifndef Q_OS_WIN
+        if (geteuid() != 0)
+            QSKIP("another user's view needs root");
+        // Root's store, readable by all in root's folder, read by nobody
+        // once this process has let go of it.
+        const QString written = store;
+        init();
+        QCOMPARE(putValue("SOFTWARE\\Other", "v", "1"), errorSuccess);
+        qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(written));
+        QVERIFY(QFile::setPermissions(written, QFile::permissions(written) | QFile::ReadOther));
+        for (QString path = QFileInfo(written).path(); path.startsWith(dir.path());
+             path = QFileInfo(path).path())
+            QVERIFY(QFile::setPermissions(
+                path, QFile::permissions(path) | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(!QFileInfo::exists(written + "-wal"));
+        QCOMPARE(
+            read({"--reuid=65534", "--regid=65534", "--clear-groups"}), std::pair(0, QString()));
+#endif
     }
 
     void registryLosesNothingToTwoWritersAtOnce()

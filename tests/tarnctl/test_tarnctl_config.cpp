@@ -12,6 +12,7 @@ class TestTarnctlConfig : public QObject
 private slots:
     void printMatchesGo();
     void writesLikeGo();
+    void storeIsOnlyRead();
 };
 
 // What tarnctl prints from a store is, header aside, what "Go" writes from a
@@ -66,6 +67,21 @@ void TestTarnctlConfig::writesLikeGo()
     QCOMPARE(missing.status, 1);
     QVERIFY(missing.err.contains("does not exist"));
     QVERIFY(!QFile::exists(game.path("missing")));
+}
+
+// A store that is not there is an error that names it, not the defaults;
+// tarnctl makes neither it nor its folder.
+void TestTarnctlConfig::storeIsOnlyRead()
+{
+    TestStore store;
+    const QString missing = store.dir.filePath("typo/registry.db");
+    qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(missing));
+    const Run run = runTarnctl({"config", "--print"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(
+        run.out.isEmpty() && run.err.contains(missing.toUtf8()) && run.err.contains("tarnreg add"),
+        run.err);
+    QVERIFY(!QFileInfo::exists(store.dir.filePath("typo")));
 }
 
 QTEST_MAIN(TestTarnctlConfig)
