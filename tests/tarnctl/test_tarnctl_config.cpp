@@ -13,6 +13,7 @@ private slots:
     void printMatchesGo();
     void writesLikeGo();
     void storeIsOnlyRead();
+    void registeredSpellingWins();
 };
 
 // What tarnctl prints from a store is, header aside, what "Go" writes from a
@@ -82,6 +83,23 @@ void TestTarnctlConfig::storeIsOnlyRead()
         run.out.isEmpty() && run.err.contains(missing.toUtf8()) && run.err.contains("tarnreg add"),
         run.err);
     QVERIFY(!QFileInfo::exists(store.dir.filePath("typo")));
+}
+
+// Of two folders that differ only in case, the one the game registered is
+// written to, although the launcher keeps the folder upper-cased.
+void TestTarnctlConfig::registeredSpellingWins()
+{
+#ifdef Q_OS_WIN
+    QSKIP("names differ only in case where the file system keeps case");
+#endif
+    TestStore store;
+    QTemporaryDir parent;
+    for (const QString name : {"Tarn", "tarn"})
+        QVERIFY(QDir(parent.path()).mkpath(name + "/USER/MAPLISTS"));
+    rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", parent.filePath("tarn"));
+    QCOMPARE(runTarnctl({"config"}).status, 0);
+    QVERIFY(QFile::exists(parent.filePath("tarn/USER/Dedicated.cfg")));
+    QVERIFY(!QFile::exists(parent.filePath("Tarn/USER/Dedicated.cfg")));
 }
 
 QTEST_MAIN(TestTarnctlConfig)
