@@ -144,40 +144,34 @@ void TestConfigWriter::mapCycle()
     QVERIFY(messages.isEmpty());
 }
 
-// The backup holds the password as the configuration does, so it keeps its
-// mode; a new configuration is its owner's and group's, whatever the mask. A
-// configuration that is there but cannot be read costs nothing of the backup.
+// The backup holds the password too, so it keeps the configuration's mode; a
+// new configuration is for owner and group, whatever the mask; one that
+// cannot be read costs nothing of the backup.
 void TestConfigWriter::configurationModeAndBackup()
 {
 #ifdef Q_OS_WIN
     QSKIP("file modes are those of POSIX systems");
 #else
     QTemporaryDir game;
-    const QString user = game.path() + "/USER/";
-    QVERIFY(QDir().mkpath(user));
-    const auto mode = [&](const char *name) {
+    const QByteArray config = QFile::encodeName(game.filePath("USER/Dedicated.cfg"));
+    const auto mode = [](const QByteArray &path) {
         struct stat info;
-        return stat(QFile::encodeName(user + name).constData(), &info) == 0
-            ? int(info.st_mode & 0777)
-            : -1;
+        return stat(path.constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
     };
-    const auto write = [&](const QByteArray &text) {
-        return writeConfiguration(game.path(), game.path(), text);
-    };
+    QVERIFY(QDir(game.path()).mkpath("USER"));
     const mode_t savedMask = umask(0);
-    const QString first = write("first");
-    const int created = mode("Dedicated.cfg");
-    chmod(QFile::encodeName(user + "Dedicated.cfg").constData(), 0600);
-    QString second = write("second");
-    second += write("third");
+    QString failures = writeConfiguration(game.path(), game.path(), "first");
+    const int created = mode(config);
+    chmod(config.constData(), 0600);
+    failures += writeConfiguration(game.path(), game.path(), "second");
+    failures += writeConfiguration(game.path(), game.path(), "third");
     umask(savedMask);
-    QVERIFY(first.isEmpty() && second.isEmpty());
-    QCOMPARE(created, 0640);
-    QVERIFY(mode("Dedicated.cfg") == 0600 && mode("Dedicated.bak") == 0600);
+    QVERIFY(failures.isEmpty() && created == 0640 && mode(config) == 0600);
+    QCOMPARE(mode(config.chopped(3) + "bak"), 0600);
 
-    QVERIFY(QFile::remove(user + "Dedicated.cfg") && QDir().mkpath(user + "Dedicated.cfg"));
-    QVERIFY(write("fourth").contains("Dedicated.cfg could not be read"));
-    QCOMPARE(readFile(user + "Dedicated.bak"), QByteArray("second"));
+    QVERIFY(QFile::remove(config) && QDir().mkpath(config));
+    QVERIFY(writeConfiguration(game.path(), game.path(), "x").contains("could not be read"));
+    QCOMPARE(readFile(game.filePath("USER/Dedicated.bak")), QByteArray("second"));
 #endif
 }
 
