@@ -78,12 +78,7 @@ public:
             handles.clear();
             knownKeys.clear();
         }
-        if (store.state() != StoreState::ready)
-            return false;
-        // Another program may have deleted keys whose rows are remembered.
-        if (store.changedElsewhere())
-            knownKeys.clear();
-        return true;
+        return store.state() == StoreState::ready;
     }
 
     void setReadOnly() { store.setReadOnly(); }
@@ -161,6 +156,8 @@ public:
     // nothing remembered.
     int walk(std::int64_t *id, const std::vector<std::string> &parts)
     {
+        if (!knownKeys.empty() && store.changedElsewhere())
+            knownKeys.clear();
         for (const std::string &part : parts) {
             std::pair<std::int64_t, std::string> step(*id, foldName(part));
             if (const auto known = knownKeys.find(step); known != knownKeys.end()) {

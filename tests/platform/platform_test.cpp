@@ -44,6 +44,8 @@ int child(const std::string &mode, int argc, char **argv)
             ? 0
             : 1;
     }
+    if (mode == "delete")
+        return regDeleteTree(hkeyLocalMachine, "SOFTWARE\\Gone") != errorSuccess;
     if (mode == "probe") {
         RegWrite batch;
         return (getValue("SOFTWARE\\Kept", "v") != missing) + !putValue("SOFTWARE\\Other", "v", "2")
@@ -205,6 +207,20 @@ private slots:
         QCOMPARE(
             read({"--reuid=65534", "--regid=65534", "--clear-groups"}), std::pair(0, QString()));
 #endif
+    }
+
+    // A key another program deletes is made anew for the next write here,
+    // although this program had found it before.
+    void registryKeyDeletedElsewhere()
+    {
+        QCOMPARE(putValue("SOFTWARE\\Gone\\Sub", "v", "1"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\Gone\\Sub", "v"), "1");
+        QProcess deleter;
+        startChild(deleter, "delete");
+        QVERIFY(deleter.waitForFinished(60000) && deleter.exitCode() == 0);
+        QCOMPARE(putValue("SOFTWARE\\Gone\\Sub", "w", "2"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\Gone\\Sub", "w"), "2");
+        QCOMPARE(names("SOFTWARE\\Gone\\Sub", true), QStringList {"w"});
     }
 
     void registryLosesNothingToTwoWritersAtOnce()
