@@ -134,7 +134,7 @@ StoreState checkStoreFile(const std::string &location, bool readOnly, std::strin
 bool hasWriteAheadLog(const std::string &location)
 {
     struct stat info;
-    return stat((location + "-wal").c_str(), &info) == 0;
+    return stat((location + "-wal").c_str(), &info) == 0 && info.st_size > 0;
 }
 
 std::string storeFileStamp(const std::string &location)

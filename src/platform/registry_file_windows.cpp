@@ -74,7 +74,8 @@ StoreState checkStoreFile(const std::string &location, bool readOnly, std::strin
 bool hasWriteAheadLog(const std::string &location)
 {
     std::error_code error;
-    return fs::exists(fs::path(wideFromUtf8(location + "-wal")), error);
+    const auto size = fs::file_size(fs::path(wideFromUtf8(location + "-wal")), error);
+    return !error && size > 0;
 }
 
 std::string storeFileStamp(const std::string &location)

@@ -214,10 +214,10 @@ void RegistryStore::tryOpen()
     }
 }
 
-// A reader needs the write-ahead log and its index beside the file. Where
-// they are missing and cannot be made, as in a folder this user may not
-// write, no other program is writing: the file alone is the whole store, and
-// it is read as a snapshot until it changes.
+// A reader needs the write-ahead log and its index beside the file, and must
+// be able to open them. Where it cannot, as in a folder this user may not
+// write, and the log holds nothing, no other program is writing: the file
+// alone is the whole store, and it is read as a snapshot until it changes.
 int RegistryStore::readOnlyStart(bool *foreign, std::string *failure)
 {
     int tables = 0;

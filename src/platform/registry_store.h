@@ -43,7 +43,8 @@ std::string registryLocation();
 // only, the file must be there and readable, and nothing is created.
 StoreState checkStoreFile(const std::string &location, bool readOnly, std::string *why);
 
-// Whether the write-ahead log is there beside the store file.
+// Whether a write-ahead log beside the store file holds anything; one that
+// a reader left behind is empty.
 bool hasWriteAheadLog(const std::string &location);
 
 // What changes when the store file or its write-ahead log changes.
