@@ -75,13 +75,9 @@ void TestTarnctlConfig::writesLikeGo()
 void TestTarnctlConfig::storeIsOnlyRead()
 {
     TestStore store;
-    const QString missing = store.dir.filePath("typo/registry.db");
-    qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(missing));
+    qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(store.dir.filePath("typo/registry.db")));
     const Run run = runTarnctl({"config", "--print"});
-    QCOMPARE(run.status, 1);
-    QVERIFY2(
-        run.out.isEmpty() && run.err.contains(missing.toUtf8()) && run.err.contains("tarnreg add"),
-        run.err);
+    QVERIFY2(run.status == 1 && run.out.isEmpty() && run.err.contains("typo/registry.db"), run.err);
     QVERIFY(!QFileInfo::exists(store.dir.filePath("typo")));
 }
 
