@@ -28,8 +28,7 @@ bool sameWrites(const std::vector<platform::RegWrite> &a, const std::vector<plat
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const RegFile file
-        = parseRegedit4(std::string_view(reinterpret_cast<const char *>(data), size));
+    const RegFile file = parseRegFile(std::string_view(reinterpret_cast<const char *>(data), size));
     if (file.errorLine != 0) {
         fuzzRequire(file.writes.empty(), "a faulty file yields no writes");
         fuzzRequire(!file.error.empty(), "a faulty file says why");
@@ -47,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             return 0;
         text += piece;
     }
-    const RegFile again = parseRegedit4(text);
+    const RegFile again = parseRegFile(text);
     fuzzRequire(again.errorLine == 0, "exported text parses");
     fuzzRequire(sameWrites(again.writes, file.writes), "exported text gives the same writes");
     return 0;

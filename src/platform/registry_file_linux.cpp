@@ -44,6 +44,32 @@ bool hasDatabaseHeader(const std::string &path)
     return got == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
 }
 
+// Only what a reader needs: the file is there, a regular file, readable and
+// a database. Nothing is created.
+StoreState checkStoreToRead(const std::string &location, std::string *why)
+{
+    struct stat info;
+    if (stat(location.c_str(), &info) != 0) {
+        const int error = errno;
+        *why = error == ENOENT ? "does not exist"
+                               : std::string("cannot be read (") + std::strerror(error) + ")";
+        return error == ENOENT ? StoreState::missing : StoreState::notWritable;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *why = "not a regular file";
+        return StoreState::notWritable;
+    }
+    if (access(location.c_str(), R_OK) != 0) {
+        *why = std::string("cannot be read (") + std::strerror(errno) + ")";
+        return StoreState::notWritable;
+    }
+    if (info.st_size > 0 && !hasDatabaseHeader(location)) {
+        *why = "not a SQLite database";
+        return StoreState::notDatabase;
+    }
+    return StoreState::ready;
+}
+
 } // namespace
 
 std::string registryLocation()
@@ -63,8 +89,10 @@ const char *defaultStoreName()
     return "$XDG_CONFIG_HOME/tarnstarter/registry.db (~/.config when unset)";
 }
 
-StoreState checkStoreFile(const std::string &location, std::string *why)
+StoreState checkStoreFile(const std::string &location, bool readOnly, std::string *why)
 {
+    if (readOnly)
+        return checkStoreToRead(location, why);
     const std::string folder = folderOf(location);
     if (!makeFolders(folder)) {
         *why = "cannot create folder " + folder;
@@ -101,6 +129,22 @@ StoreState checkStoreFile(const std::string &location, std::string *why)
         return StoreState::notWritable;
     }
     return StoreState::ready;
+}
+
+bool hasWriteAheadLog(const std::string &location)
+{
+    struct stat info;
+    return stat((location + "-wal").c_str(), &info) == 0 && info.st_size > 0;
+}
+
+std::string storeFileStamp(const std::string &location)
+{
+    struct stat info;
+    if (stat(location.c_str(), &info) != 0)
+        return {};
+    return std::to_string(info.st_ino) + ' ' + std::to_string(info.st_size) + ' '
+        + std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec) + ' '
+        + (hasWriteAheadLog(location) ? "log" : "");
 }
 
 } // namespace platform

@@ -44,6 +44,11 @@ long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t
     return sqlite::regEnumValue(key, index, name, type, data);
 }
 
+long regDeleteTree(Key parent, const std::string &subKey)
+{
+    return sqlite::regDeleteTree(parent, subKey);
+}
+
 long regCloseKey(Key key)
 {
     return sqlite::regCloseKey(key);
@@ -52,6 +57,16 @@ long regCloseKey(Key key)
 long regWriteBatch(const std::vector<RegWrite> &writes)
 {
     return sqlite::regWriteBatch(writes);
+}
+
+void openStoreReadOnly()
+{
+    sqlite::openStoreReadOnly();
+}
+
+std::string storeProblem()
+{
+    return sqlite::storeProblem();
 }
 
 } // namespace platform

@@ -7,6 +7,7 @@
 
 #include "platform/registry_store.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -80,12 +81,31 @@ public:
         return store.state() == StoreState::ready;
     }
 
+    void setReadOnly() { store.setReadOnly(); }
+    bool readOnly() const { return store.isReadOnly(); }
+
+    std::string problem()
+    {
+        if (ready())
+            return {};
+        std::string words = "The settings store " + registryLocation();
+        if (const char *named = std::getenv("TARNSTARTER_REGISTRY"); named && *named)
+            words += " (named by TARNSTARTER_REGISTRY)";
+        words += ": " + store.problem() + '.';
+        if (store.state() == StoreState::missing)
+            words += " A server is set up with: tarnreg add \"HKLM\\SOFTWARE\\Microsoft\\Windows"
+                     "\\CurrentVersion\\App Paths\\tarn.exe\" /v Path /d FOLDER";
+        return words;
+    }
+
     // The row of an open key once the store can be used: errorSuccess, or
     // what the call returns instead.
     long keyRow(Key key, Use use, std::int64_t *id)
     {
         if (!ready())
             return use == Use::Write ? unusable() : readFailure();
+        if (use == Use::Write && store.isReadOnly())
+            return errorAccessDenied;
         return row(key, id) ? errorSuccess : errorInvalidHandle;
     }
 
@@ -129,12 +149,15 @@ public:
     }
 
     // Walks down from id; rc is SQLITE_DONE when a component is missing.
-    // Keys are never deleted or renamed, so a key once found keeps its row
-    // while the store stays the same file: the walk remembers what it found
-    // and asks the database only for keys it has not met. It runs outside
-    // any write, so a write that is rolled back leaves nothing remembered.
+    // Keys are never renamed and seldom deleted, so a key once found keeps
+    // its row until a key is deleted, here or by another program: the walk
+    // remembers what it found and asks the database only for keys it has not
+    // met. It runs outside any write, so a write that is rolled back leaves
+    // nothing remembered.
     int walk(std::int64_t *id, const std::vector<std::string> &parts)
     {
+        if (!knownKeys.empty() && store.changedElsewhere())
+            knownKeys.clear();
         for (const std::string &part : parts) {
             std::pair<std::int64_t, std::string> step(*id, foldName(part));
             if (const auto known = knownKeys.find(step); known != knownKeys.end()) {
@@ -196,6 +219,23 @@ public:
         if (rc != SQLITE_DONE)
             return rc;
         return sqlite3_changes(store.connection()) ? SQLITE_OK : SQLITE_NOTFOUND;
+    }
+
+    // Inside a write transaction: the key of row id, its values and
+    // everything below it.
+    int deleteTree(std::int64_t id)
+    {
+        int rc = SQLITE_OK;
+        for (const StoreQuery which : {StoreQuery::deleteTreeValues, StoreQuery::deleteTreeKeys}) {
+            sqlite3_stmt *statement = store.query(which);
+            sqlite3_bind_int64(statement, 1, id);
+            rc = sqlite3_step(statement);
+            sqlite3_reset(statement);
+            if (rc != SQLITE_DONE)
+                return rc;
+        }
+        knownKeys.clear();
+        return SQLITE_OK;
     }
 
     int begin() { return step(StoreQuery::begin); }
@@ -397,6 +437,44 @@ long regCloseKey(Key key)
     return reg.closeHandle(key) ? errorSuccess : errorInvalidHandle;
 }
 
+long regDeleteTree(Key parent, const std::string &subKey)
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    const std::vector<std::string> parts = keyPathParts(subKey);
+    std::int64_t id = 0;
+    if (const long status = reg.keyRow(parent, Use::Write, &id); status != errorSuccess)
+        return status;
+    // Only a key below parent goes; the root keys stay.
+    if (parts.empty())
+        return errorAccessDenied;
+    bool missing = false;
+    const long status = inTransaction(reg, [&] {
+        for (const std::string &part : parts) {
+            const int rc = reg.findChild(id, part, &id);
+            missing = rc == SQLITE_DONE;
+            if (rc != SQLITE_ROW)
+                return missing ? SQLITE_OK : rc;
+        }
+        return reg.deleteTree(id);
+    });
+    return missing && status == errorSuccess ? errorFileNotFound : status;
+}
+
+void openStoreReadOnly()
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    reg.setReadOnly();
+}
+
+std::string storeProblem()
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    return reg.problem();
+}
+
 long regWriteBatch(const std::vector<RegWrite> &writes)
 {
     Registry &reg = registry();
@@ -407,6 +485,8 @@ long regWriteBatch(const std::vector<RegWrite> &writes)
     }
     if (!reg.ready())
         return reg.unusable();
+    if (reg.readOnly())
+        return errorAccessDenied;
     return inTransaction(reg, [&] {
         for (const RegWrite &write : writes) {
             std::int64_t id = RegistryStore::rootRow(write.hive);

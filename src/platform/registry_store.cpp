@@ -1,5 +1,6 @@
 #include "platform/registry_store.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <iterator>
@@ -39,11 +40,16 @@ constexpr const char *queryText[] = {
     "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
     "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
     "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
+    "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT keys.id FROM keys, tree"
+    " WHERE keys.parent = tree.id) DELETE FROM vals WHERE key IN tree",
+    "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT keys.id FROM keys, tree"
+    " WHERE keys.parent = tree.id) DELETE FROM keys WHERE id IN tree",
     "SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     "BEGIN IMMEDIATE",
     "COMMIT",
     "ROLLBACK",
+    "PRAGMA data_version",
 };
 static_assert(std::size(queryText) == static_cast<std::size_t>(StoreQuery::count));
 
@@ -62,13 +68,31 @@ RegistryStore::~RegistryStore()
 
 bool RegistryStore::use(const std::string &path)
 {
-    if (opened && path == location && storeState != StoreState::busy)
+    if (opened && path == location && storeState != StoreState::busy
+        && !(snapshot && storeFileStamp(location) != snapshotStamp))
         return false;
     close();
     location = path;
     opened = true;
     open();
     return true;
+}
+
+void RegistryStore::setReadOnly()
+{
+    readOnly = true;
+    opened = false;
+}
+
+bool RegistryStore::changedElsewhere()
+{
+    sqlite3_stmt *statement = query(StoreQuery::dataVersion);
+    const std::int64_t version
+        = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_reset(statement);
+    const bool changed = version != lastDataVersion;
+    lastDataVersion = version;
+    return changed;
 }
 
 sqlite3_stmt *RegistryStore::query(StoreQuery which)
@@ -88,16 +112,20 @@ void RegistryStore::close()
     sqlite3_close(db);
     db = nullptr;
     storeState = StoreState::notWritable;
+    snapshot = false;
+    lastDataVersion = -1;
 }
 
-void RegistryStore::refuse(StoreState reason, const std::string &why)
+void RegistryStore::refuse(StoreState reason, const std::string &reasonText)
 {
     close();
     storeState = reason;
-    if (warnedLocations().insert(location).second)
+    why = reasonText;
+    // A reader is told by the tool that asked for it.
+    if (!readOnly && warnedLocations().insert(location).second)
         std::fprintf(stderr,
             "TarnStarter settings store %s: %s; left untouched, settings not saved\n",
-            location.c_str(), why.c_str());
+            location.c_str(), reasonText.c_str());
 }
 
 // SQLite's own busy handler backs off to 100 ms between tries, so a process
@@ -129,25 +157,36 @@ void RegistryStore::open()
     }
 }
 
+bool RegistryStore::openConnection(const std::string &name, int flags)
+{
+    if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) == SQLITE_OK)
+        return true;
+    refuse(StoreState::notWritable, db ? sqlite3_errmsg(db) : "cannot be opened");
+    return false;
+}
+
 void RegistryStore::tryOpen()
 {
-    std::string why;
-    if (const StoreState state = checkStoreFile(location, &why); state != StoreState::ready) {
-        refuse(state, why);
+    std::string reason;
+    if (const StoreState state = checkStoreFile(location, readOnly, &reason);
+        state != StoreState::ready) {
+        refuse(state, reason);
         return;
     }
-    if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        refuse(StoreState::notWritable, db ? sqlite3_errmsg(db) : "cannot be opened");
+    if (!openConnection(location, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE))
         return;
-    }
-    if (sqlite3_db_readonly(db, "main") != 0) {
+    if (!readOnly && sqlite3_db_readonly(db, "main") != 0) {
         refuse(StoreState::notWritable, "cannot be opened for writing");
         return;
     }
     sqlite3_busy_handler(db, waitForLock, this);
     bool foreign = false;
     std::string failure;
-    int rc = initialise(&foreign, &failure);
+    int rc = readOnly ? readOnlyStart(&foreign, &failure) : initialise(&foreign, &failure);
+    // A deleted key takes its values and subkeys along, and a handle to it
+    // can no longer be written to.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
     for (int i = 0; rc == SQLITE_OK && i < static_cast<int>(StoreQuery::count); ++i) {
         rc = sqlite3_prepare_v3(
             db, queryText[i], -1, SQLITE_PREPARE_PERSISTENT, &statements[i], nullptr);
@@ -157,18 +196,60 @@ void RegistryStore::tryOpen()
     const int primary = rc & 0xFF;
     if (rc == SQLITE_OK) {
         storeState = StoreState::ready;
+        changedElsewhere();
     } else if (foreign) {
         refuse(StoreState::notDatabase, "a database of another program");
+    } else if (primary == SQLITE_EMPTY) {
+        refuse(StoreState::missing, failure);
     } else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
         // Another process held the file for too long: nothing is wrong
         // with the store, so the next call tries again.
         close();
         storeState = StoreState::busy;
+        why = "held by another program for too long";
     } else {
         refuse(primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT ? StoreState::notDatabase
                                                                      : StoreState::notWritable,
             failure);
     }
+}
+
+// A reader needs the write-ahead log and its index beside the file, and must
+// be able to open them. Where it cannot, as in a folder this user may not
+// write, and the log holds nothing, no other program is writing: the file
+// alone is the whole store, and it is read as a snapshot until it changes.
+int RegistryStore::readOnlyStart(bool *foreign, std::string *failure)
+{
+    int tables = 0;
+    int id = 0;
+    int rc = survey(&tables, &id);
+    if (rc != SQLITE_OK && !hasWriteAheadLog(location)) {
+        snapshotStamp = storeFileStamp(location);
+        sqlite3_close(db);
+        db = nullptr;
+        std::string uri = "file:";
+        for (const char c : location) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += std::isalnum(static_cast<unsigned char>(c)) || c == '/' ? std::string(1, c)
+                                                                           : escaped;
+        }
+        rc = sqlite3_open_v2(
+            (uri + "?immutable=1").c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        snapshot = true;
+        if (rc == SQLITE_OK)
+            rc = survey(&tables, &id);
+    }
+    if (rc != SQLITE_OK) {
+        *failure = sqlite3_errmsg(db);
+        return rc;
+    }
+    *foreign = id != applicationId && (tables != 0 || id != 0);
+    if (id != applicationId && !*foreign) {
+        *failure = "holds no settings";
+        return SQLITE_EMPTY;
+    }
+    return *foreign ? SQLITE_NOTADB : SQLITE_OK;
 }
 
 int RegistryStore::survey(int *tables, int *id)

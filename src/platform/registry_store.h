@@ -18,15 +18,18 @@ enum class StoreQuery {
     findValue,
     upsertValue,
     deleteValue,
+    deleteTreeValues,
+    deleteTreeKeys,
     enumKey,
     enumValue,
     begin,
     commit,
     rollback,
+    dataVersion,
     count
 };
 
-enum class StoreState { ready, busy, notWritable, notDatabase };
+enum class StoreState { ready, busy, notWritable, notDatabase, missing };
 
 // Where the store lives: $TARNSTARTER_REGISTRY, else
 // $XDG_CONFIG_HOME/tarnstarter/registry.db with ~/.config as the fallback.
@@ -36,8 +39,16 @@ std::string registryLocation();
 
 // Makes the store file usable: its folder exists, it is a regular file that
 // is empty or a SQLite database, and it and its folder can be written.
-// Anything else gives the reason in *why and is left as it is.
-StoreState checkStoreFile(const std::string &location, std::string *why);
+// Anything else gives the reason in *why and is left as it is. To be read
+// only, the file must be there and readable, and nothing is created.
+StoreState checkStoreFile(const std::string &location, bool readOnly, std::string *why);
+
+// Whether a write-ahead log beside the store file holds anything; one that
+// a reader left behind is empty.
+bool hasWriteAheadLog(const std::string &location);
+
+// What changes when the store file or its write-ahead log changes.
+std::string storeFileStamp(const std::string &location);
 
 class RegistryStore
 {
@@ -51,6 +62,15 @@ public:
     // current one (or was busy the last time). True when it was (re)opened.
     bool use(const std::string &path);
     StoreState state() const { return storeState; }
+    // Why the store cannot be used, once state() is not ready.
+    const std::string &problem() const { return why; }
+
+    // From now on the store is only read: never created, set up or written.
+    void setReadOnly();
+    bool isReadOnly() const { return readOnly; }
+
+    // True when another connection has committed since the last call.
+    bool changedElsewhere();
 
     // A prepared statement, reset and cleared, ready for binding.
     sqlite3_stmt *query(StoreQuery which);
@@ -67,10 +87,19 @@ private:
     void tryOpen();
     int survey(int *tables, int *id);
     int initialise(bool *foreign, std::string *failure);
+    bool openConnection(const std::string &name, int flags);
+    int readOnlyStart(bool *foreign, std::string *failure);
     void refuse(StoreState reason, const std::string &why);
 
     std::string location;
+    std::string why;
     bool opened = false;
+    bool readOnly = false;
+    // A store that nobody writes can be read where its log cannot be made,
+    // as a snapshot of the file; it is opened again once the file changes.
+    bool snapshot = false;
+    std::string snapshotStamp;
+    std::int64_t lastDataVersion = -1;
     StoreState storeState = StoreState::notWritable;
     sqlite3 *db = nullptr;
     sqlite3_stmt *statements[static_cast<int>(StoreQuery::count)] = {};

@@ -269,6 +269,16 @@ long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t
     return status;
 }
 
+long regDeleteTree(Key parent, const std::string &subKey)
+{
+    if (portable())
+        return sqlite::regDeleteTree(parent, subKey);
+    // Without a subkey the call would empty parent itself.
+    if (keyPath(subKey).empty())
+        return errorAccessDenied;
+    return RegDeleteTreeA(handle(parent), keyPath(subKey).c_str());
+}
+
 long regCloseKey(Key key)
 {
     if (isPredefinedKey(key))
@@ -302,6 +312,18 @@ long regWriteBatch(const std::vector<RegWrite> &writes)
         }
     }
     return errorSuccess;
+}
+
+// The system registry is opened for reading wherever only reading is needed;
+// the mode matters to a portable store.
+void openStoreReadOnly()
+{
+    sqlite::openStoreReadOnly();
+}
+
+std::string storeProblem()
+{
+    return portable() ? sqlite::storeProblem() : std::string();
 }
 
 } // namespace platform

@@ -1,3 +1,4 @@
+#include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "store/settingsstore.h"
 #include "store/textcodec.h"
@@ -5,7 +6,12 @@
 #include "support/lists.h"
 
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -47,6 +53,7 @@ private slots:
     void goldenFiles();
     void everyOptionalLine();
     void mapCycle();
+    void configurationModeAndBackup();
 
 private:
     AnsweredMessages answered;
@@ -136,6 +143,37 @@ void TestConfigWriter::mapCycle()
     QVERIFY(w.configuration().endsWith("\r\nmap dm/marlow"));
     QVERIFY(!QFile::exists(games.filePath("TarnStarter.map")));
     QVERIFY(messages.isEmpty());
+}
+
+// The backup holds the password too, so it keeps the configuration's mode; a
+// new configuration is for owner and group, whatever the mask; one that
+// cannot be read costs nothing of the backup.
+void TestConfigWriter::configurationModeAndBackup()
+{
+#ifdef Q_OS_WIN
+    QSKIP("file modes are those of POSIX systems");
+#else
+    QTemporaryDir game;
+    const QByteArray config = QFile::encodeName(game.filePath("USER/Dedicated.cfg"));
+    const auto mode = [](const QByteArray &path) {
+        struct stat info;
+        return stat(path.constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+    };
+    QVERIFY(QDir(game.path()).mkpath("USER"));
+    const mode_t savedMask = umask(0);
+    QString failures = writeConfiguration(game.path(), game.path(), "first");
+    const int created = mode(config);
+    chmod(config.constData(), 0600);
+    failures += writeConfiguration(game.path(), game.path(), "second");
+    failures += writeConfiguration(game.path(), game.path(), "third");
+    umask(savedMask);
+    QVERIFY(failures.isEmpty() && created == 0640 && mode(config) == 0600);
+    QCOMPARE(mode(config.chopped(3) + "bak"), 0600);
+
+    QVERIFY(QFile::remove(config) && QDir().mkpath(config));
+    QVERIFY(writeConfiguration(game.path(), game.path(), "x").contains("could not be read"));
+    QCOMPARE(readFile(game.filePath("USER/Dedicated.bak")), QByteArray("second"));
+#endif
 }
 
 QTEST_MAIN(TestConfigWriter)

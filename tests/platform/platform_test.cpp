@@ -13,6 +13,10 @@
 #include <fstream>
 #include <sqlite3.h>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace {
 
 // A child process of this test either writes 1,000 values one by one, each
@@ -32,6 +36,16 @@ int child(const std::string &mode, int argc, char **argv)
         std::filesystem::rename(report + ".tmp", report);
         return 0;
     }
+    if (mode == "read") {
+        openStoreReadOnly();
+        std::fputs(storeProblem().c_str(), stdout);
+        return getValue("SOFTWARE\\Kept", "v") == "1"
+                && putValue("SOFTWARE\\Kept", "w", "2") == errorAccessDenied
+            ? 0
+            : 1;
+    }
+    if (mode == "delete")
+        return regDeleteTree(hkeyLocalMachine, "SOFTWARE\\Gone") != errorSuccess;
     if (mode == "probe") {
         RegWrite batch;
         return (getValue("SOFTWARE\\Kept", "v") != missing) + !putValue("SOFTWARE\\Other", "v", "2")
@@ -45,10 +59,12 @@ int child(const std::string &mode, int argc, char **argv)
     return 0;
 }
 
-void startChild(QProcess &process, const QByteArray &mode)
+// The child runs as this user, or through setpriv with its arguments.
+void startChild(QProcess &process, const QByteArray &mode, const QStringList &asUser = {})
 {
     qputenv("TARN_REGISTRY_CHILD", mode);
-    process.start(QCoreApplication::applicationFilePath(), {});
+    const QString self = QCoreApplication::applicationFilePath();
+    process.start(asUser.isEmpty() ? self : "setpriv", asUser + QStringList {self});
     qunsetenv("TARN_REGISTRY_CHILD");
 }
 
@@ -153,6 +169,56 @@ private slots:
             QVERIFY2(probe.exitCode() == 0 && readFile(store) == before, qPrintable(kind));
             QVERIFY2(errors.count('\n') == 1 && errors.contains(store), qPrintable(errors));
         }
+    }
+
+    // A reader never makes the store and says why it cannot read one. It
+    // reads what a writer has not yet moved out of the write-ahead log, and
+    // a store it may not write beside, and changes nothing.
+    void registryReadOnly()
+    {
+        const auto read = [](const QStringList &asUser = {}) {
+            QProcess reader;
+            startChild(reader, "read", asUser);
+            reader.waitForFinished(60000);
+            return std::pair(reader.exitCode(), QString(reader.readAllStandardOutput()));
+        };
+        const auto [missingCode, problem] = read();
+        QVERIFY(missingCode == 1 && problem.contains(store) && problem.contains("tarnreg add"));
+        QVERIFY(!QFileInfo::exists(QFileInfo(store).path()));
+
+        QCOMPARE(putValue("SOFTWARE\\Kept", "v", "1"), errorSuccess);
+        QCOMPARE(read(), std::pair(0, QString()));
+#ifndef Q_OS_WIN
+        if (geteuid() != 0)
+            QSKIP("another user's view needs root");
+        // Root's store, readable by all in root's folder, read by nobody
+        // once this process has let go of it.
+        const QString written = store;
+        init();
+        QCOMPARE(putValue("SOFTWARE\\Other", "v", "1"), errorSuccess);
+        qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(written));
+        QVERIFY(QFile::setPermissions(written, QFile::permissions(written) | QFile::ReadOther));
+        for (QString path = QFileInfo(written).path(); path.startsWith(dir.path());
+             path = QFileInfo(path).path())
+            QVERIFY(QFile::setPermissions(
+                path, QFile::permissions(path) | QFile::ReadOther | QFile::ExeOther));
+        QCOMPARE(
+            read({"--reuid=65534", "--regid=65534", "--clear-groups"}), std::pair(0, QString()));
+#endif
+    }
+
+    // A key another program deletes is made anew for the next write here,
+    // although this program had found it before.
+    void registryKeyDeletedElsewhere()
+    {
+        QCOMPARE(putValue("SOFTWARE\\Gone\\Sub", "v", "1"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\Gone\\Sub", "v"), "1");
+        QProcess deleter;
+        startChild(deleter, "delete");
+        QVERIFY(deleter.waitForFinished(60000) && deleter.exitCode() == 0);
+        QCOMPARE(putValue("SOFTWARE\\Gone\\Sub", "w", "2"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\Gone\\Sub", "w"), "2");
+        QCOMPARE(names("SOFTWARE\\Gone\\Sub", true), QStringList {"w"});
     }
 
     void registryLosesNothingToTwoWritersAtOnce()

@@ -14,6 +14,8 @@ private slots:
     void printMatchesGo();
     void writesLikeGo();
     void messagesAndOptions();
+    void storeIsOnlyRead();
+    void registeredSpellingWins();
 };
 
 // What tarnctl prints from a store is, header aside, what "Go" writes from a
@@ -102,6 +104,34 @@ void TestTarnctlConfig::messagesAndOptions()
     QCOMPARE(bracketed.err, QByteArray("tarnctl: no answer from [::1]:9 within 0.1 s\n"));
     // Output that cannot be written is a failure.
     QCOMPARE(runTarnctl({"--help"}, 30000, "/dev/full").status, 1);
+}
+
+// A store that is not there is an error that names it, not the defaults;
+// tarnctl makes neither it nor its folder.
+void TestTarnctlConfig::storeIsOnlyRead()
+{
+    TestStore store;
+    qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(store.dir.filePath("typo/registry.db")));
+    const Run run = runTarnctl({"config", "--print"});
+    QVERIFY2(run.status == 1 && run.out.isEmpty() && run.err.contains("typo/registry.db"), run.err);
+    QVERIFY(!QFileInfo::exists(store.dir.filePath("typo")));
+}
+
+// Of two folders that differ only in case, the one the game registered is
+// written to, although the launcher keeps the folder upper-cased.
+void TestTarnctlConfig::registeredSpellingWins()
+{
+#ifdef Q_OS_WIN
+    QSKIP("names differ only in case where the file system keeps case");
+#endif
+    TestStore store;
+    QTemporaryDir parent;
+    for (const QString name : {"Tarn", "tarn"})
+        QVERIFY(QDir(parent.path()).mkpath(name + "/USER/MAPLISTS"));
+    rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", parent.filePath("tarn"));
+    QCOMPARE(runTarnctl({"config"}).status, 0);
+    QVERIFY(QFile::exists(parent.filePath("tarn/USER/Dedicated.cfg")));
+    QVERIFY(!QFile::exists(parent.filePath("Tarn/USER/Dedicated.cfg")));
 }
 
 QTEST_MAIN(TestTarnctlConfig)

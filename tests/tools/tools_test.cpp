@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(tarnreg({"delete", key, "/v", "Frag_Limit", "/f"}).first, 1);
         for (const QString help : {"/?", "--help"}) {
             const auto [code, output] = tarnreg({help});
-            QVERIFY(code == 0 && output.contains("tarnreg delete KEY /v NAME [/f]"));
+            QVERIFY(code == 0 && output.contains("tarnreg delete KEY [/v NAME | /ve] [/f]"));
         }
     }
 
@@ -118,7 +118,7 @@ private slots:
     {
         const QByteArray syntax = "ERROR: Invalid syntax.\nType \"tarnreg /?\" for usage.\n";
         QCOMPARE(tarnreg({}), Run(1, syntax));
-        QCOMPARE(tarnreg({"delete", "HKLM\\A", "/f"}), Run(1, syntax));
+        QCOMPARE(tarnreg({"delete", "HKLM\\A", "/v"}), Run(1, syntax));
         QCOMPARE(tarnreg({"query", "HKXY\\A"}), Run(1, "ERROR: Invalid key name.\n"));
         const std::pair<QString, QByteArray> dwords[] = {
             {"4294967296", "does not fit"}, {"12a", "is not a number"}, {"0x", "is not a number"}};
@@ -137,13 +137,71 @@ private slots:
             {head + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n", 5},
             {head + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\R]\r\n\"x\"=\"1\"\r\n\"y\"=hex:01,2g\r\n", 7},
             {"REGEDIT4\r\n\r\n\"a\"=\"b\"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\R]\r\n", 3},
-            {"Windows Registry Editor Version 5.00\r\n", 1}};
+            {"Windows Registry Editor Version 5\r\n", 1},
+            {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Q]\r\n"
+             "\"b\"=hex(2):41,00,42\r\n",
+                4}};
         for (const auto &[file, line] : faults) {
             QVERIFY(writeFile(dir.filePath("faulty.reg"), file));
             const auto [code, output] = tarnreg({"import", dir.filePath("faulty.reg")});
             QVERIFY2(
                 code == 1 && output.startsWith("ERROR: line " + QByteArray::number(line)), output);
         }
+    }
+
+    // An operator moves a server's settings from Windows: the registry
+    // editor's file of today, UTF-16 with a byte-order mark, in one import,
+    // kept in the store's Windows-1252 as far as it goes.
+    void tarnregTakesWindowsExportsAndWholeKeys()
+    {
+        const QString text = "Windows Registry Editor Version 5.00\r\n\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\TarnLauncher]\r\n"
+                             "@=\"Tarn \u00dc\"\r\n\"Host_Name\"=\"Caf\u00e9 \u20ac \u4e2d\"\r\n"
+                             "\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n"
+                             "\"Maps\"=hex(7):61,00,00,00,e9,00,00,00,00,00\r\n"
+                             "\"Home\"=hex(2):25,00,58,00,\\\r\n  25,00,00,00\r\n\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon\\TarnLauncher\\CustomLST]\r\n"
+                             "\" 1\"=\"DM/X\"\r\n\r\n";
+        QVERIFY(writeFile(dir.filePath("windows.reg"),
+            "\xFF\xFE"
+                + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)));
+        QCOMPARE(tarnreg({"import", dir.filePath("windows.reg")}), done);
+        const QString key = "HKLM\\SOFTWARE\\Quillon\\TarnLauncher";
+        const QString full = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillon";
+        QCOMPARE(tarnreg({"query", "HKLM\\SOFTWARE\\Quillon", "/s"}),
+            Run(0,
+                QString("\n" + full + "\n\n" + full + "\\TarnLauncher\n"
+                    + "    (Default)    REG_SZ    Tarn \u00dc\n"
+                      "    Host_Name    REG_SZ    Caf\u00e9 \u20ac ?\n"
+                      "    Big    REG_QWORD    0x1\n"
+                      "    Maps    REG_MULTI_SZ    a\\0\u00e9\n    Home    REG_EXPAND_SZ    %X%\n\n"
+                    + full + "\\TarnLauncher\\CustomLST\n     1    REG_SZ    DM/X\n\n")
+                    .toUtf8()));
+
+        // Data without a value name is the key's default value.
+        QCOMPARE(tarnreg({"add", key, "/d", "hello"}), done);
+        QCOMPARE(tarnreg({"query", key, "/ve"}),
+            Run(0, "\n" + full.toUtf8() + "\\TarnLauncher\n    (Default)    REG_SZ    hello\n\n"));
+
+        // A whole key goes with everything below it; a root key stays.
+        QCOMPARE(tarnreg({"delete", key, "/f"}), done);
+        QCOMPARE(tarnreg({"delete", key, "/f"}).first, 1);
+        QCOMPARE(tarnreg({"add", key + "\\CustomLST"}), done);
+        QCOMPARE(tarnreg({"query", key, "/s"}),
+            Run(0,
+                QString("\n%1\\TarnLauncher\n\n%1\\TarnLauncher\\CustomLST\n\n")
+                    .arg(full)
+                    .toUtf8()));
+        QCOMPARE(tarnreg({"delete", "HKLM", "/f"}).first, 1);
+    }
+
+    // Query only reads: a missing store is named, and not made.
+    void tarnregReadsOnlyAStoreThatIsThere()
+    {
+        qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(dir.filePath("typo/registry.db")));
+        const auto [code, output] = tarnreg({"query", "HKLM\\SOFTWARE"});
+        QVERIFY2(code == 1 && output.contains("typo/registry.db"), output);
+        QVERIFY(!QFileInfo::exists(dir.filePath("typo")));
     }
 
     void tarndedAnswersOnItsPortAndHoldsIt()

@@ -5,6 +5,7 @@
 #include "launchcommands.h"
 #include "options.h"
 #include "output.h"
+#include "platform/registry.h"
 #include "rconcommands.h"
 #include "servercommands.h"
 
@@ -22,6 +23,18 @@ int main(int argc, char **argv)
         return exitUsage;
     }
     const Options &options = parsed.options;
+    // tarnctl only reads the store and never creates it; settings it cannot
+    // read are an error, not defaults. Only the remote console, told where
+    // to knock and with what password, does without.
+    platform::openStoreReadOnly();
+    const bool remoteOnly = (options.command == Command::Rcon || options.command == Command::Status)
+        && options.port && options.password;
+    const std::string problem
+        = options.command == Command::Help || remoteOnly ? std::string() : platform::storeProblem();
+    if (!problem.empty()) {
+        std::fprintf(stderr, "tarnctl: %s\n", problem.c_str());
+        return 1;
+    }
     int status = exitUsage;
     switch (options.command) {
     case Command::Help:

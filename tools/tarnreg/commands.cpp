@@ -10,6 +10,7 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 namespace tarnreg {
 
@@ -47,9 +48,25 @@ int succeed()
     return 0;
 }
 
-bool sameOption(const std::string &arg, const char *option)
+// "/ve", "-VE" and the like; option is given in lower case.
+bool sameOption(const std::string &arg, std::string_view option)
 {
-    return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') && (arg[1] | 0x20) == option[1];
+    if (arg.size() != option.size() || (arg[0] != '/' && arg[0] != '-'))
+        return false;
+    for (std::size_t i = 1; i < arg.size(); ++i) {
+        if ((arg[i] | 0x20) != option[i])
+            return false;
+    }
+    return true;
+}
+
+// Query and export only read: they never create the store, and a store
+// that is missing or cannot be read is said so, not shown as empty.
+int openStoreToRead()
+{
+    openStoreReadOnly();
+    const std::string problem = storeProblem();
+    return problem.empty() ? 0 : fail("ERROR: " + problem);
 }
 
 // The key name from the command line, in the store's code page.
@@ -58,12 +75,15 @@ std::optional<KeyName> keyArgument(const std::string &arg)
     return parseKeyName(utf8ToCp1252(arg));
 }
 
-// Opens the key the command line names: 0, or the exit code of the failure.
+// Opens the key the command line names, in a store only read: 0, or the
+// exit code of the failure.
 int openKeyArgument(const std::string &arg, KeyName *keyName, Key *key)
 {
     const auto parsed = keyArgument(arg);
     if (!parsed)
         return fail(invalidKey);
+    if (const int failed = openStoreToRead())
+        return failed;
     *keyName = *parsed;
     return regOpenKey(keyName->hive, keyName->path, key) == errorSuccess ? 0 : fail(notFound);
 }
@@ -137,7 +157,40 @@ long readValue(
     return status;
 }
 
-// Writes key and, depth first, everything below it.
+// Hands key and every key below it to visit, depth first, each key before
+// its subkeys, until visit returns false. The walk keeps its own stack, so a
+// store of any depth is walked whole.
+template<typename Visit> bool visitTree(Key root, const std::string &rootName, Visit visit)
+{
+    struct Level
+    {
+        Key key;
+        std::string name;
+        std::uint32_t next = 0;
+    };
+    std::vector<Level> levels {{root, rootName}};
+    bool going = visit(root, rootName);
+    while (going && !levels.empty()) {
+        std::string name;
+        if (regEnumKey(levels.back().key, levels.back().next++, &name) != errorSuccess) {
+            if (levels.size() > 1)
+                regCloseKey(levels.back().key);
+            levels.pop_back();
+            continue;
+        }
+        Key child = 0;
+        going = regOpenKey(levels.back().key, name, &child) == errorSuccess;
+        if (going) {
+            levels.push_back({child, levels.back().name + '\\' + name});
+            going = visit(child, levels.back().name);
+        }
+    }
+    for (std::size_t i = 1; i < levels.size(); ++i)
+        regCloseKey(levels[i].key);
+    return going;
+}
+
+// One key and its values as REGEDIT4 text.
 bool exportKey(Key key, const std::string &fullName, std::string *out)
 {
     std::string text;
@@ -152,16 +205,16 @@ bool exportKey(Key key, const std::string &fullName, std::string *out)
             return false;
         *out += text;
     }
-    for (std::uint32_t i = 0; regEnumKey(key, i, &name) == errorSuccess; ++i) {
-        Key child = 0;
-        if (regOpenKey(key, name, &child) != errorSuccess)
-            return false;
-        const bool written = exportKey(child, fullName + '\\' + name, out);
-        regCloseKey(child);
-        if (!written)
-            return false;
-    }
     return true;
+}
+
+void printValues(Key key)
+{
+    std::string name;
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    for (std::uint32_t i = 0; regEnumValue(key, i, &name, &type, &data) == errorSuccess; ++i)
+        printValue(name, type, data);
 }
 
 // Why the text is no DWORD, or "" when it is one (decimal, or hex after 0x).
@@ -197,14 +250,19 @@ std::string parseDword(const std::string &text, std::uint32_t *value)
 int help()
 {
     std::printf("Usage:\n"
-                "  tarnreg query KEY [/v NAME]\n"
-                "  tarnreg add KEY [/v NAME] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
-                "  tarnreg delete KEY /v NAME [/f]\n"
+                "  tarnreg query KEY [/v NAME | /ve | /s]\n"
+                "  tarnreg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+                "  tarnreg delete KEY [/v NAME | /ve] [/f]\n"
                 "  tarnreg export KEY FILE\n"
                 "  tarnreg import FILE\n"
                 "KEY is a root key (HKLM, HKCU, HKCR, HKU, HKCC or in full) and a path,\n"
-                "such as \"HKLM\\SOFTWARE\\Quillon\\TarnLauncher\". The store is the file\n"
-                "$TARNSTARTER_REGISTRY, else\n%s.\n",
+                "such as \"HKLM\\SOFTWARE\\Quillon\\TarnLauncher\". /ve is the key's default\n"
+                "value, which add also sets when /d or /t comes without /v. query /s lists\n"
+                "every key below KEY. delete without /v or /ve removes KEY with everything\n"
+                "below it. export writes REGEDIT4; import also takes the UTF-16 files of\n"
+                "\"Windows Registry Editor Version 5.00\". query and export only read the\n"
+                "store and never create it. The store is the file $TARNSTARTER_REGISTRY,\n"
+                "else %s.\n",
         platform::defaultStoreName());
     return 0;
 }
@@ -216,33 +274,53 @@ int usage()
 
 int runQuery(const std::vector<std::string> &args)
 {
-    if (args.size() != 1 && !(args.size() == 3 && sameOption(args[1], "/v")))
+    std::optional<std::string> name;
+    bool recursive = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (sameOption(args[i], "/s") && !recursive)
+            recursive = true;
+        else if (sameOption(args[i], "/ve") && !name)
+            name = "";
+        else if (sameOption(args[i], "/v") && i + 1 < args.size() && !name)
+            name = utf8ToCp1252(args[++i]);
+        else
+            return usage();
+    }
+    if (args.empty() || (name && recursive))
         return usage();
     KeyName keyName;
     Key key = 0;
     if (const int failed = openKeyArgument(args[0], &keyName, &key))
         return failed;
     const std::string fullName = cp1252ToUtf8(fullKeyName(keyName));
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-    if (args.size() == 3) {
-        const std::string name = utf8ToCp1252(args[2]);
-        const long status = readValue(key, name, &type, &data);
+    if (name) {
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+        const long status = readValue(key, *name, &type, &data);
         regCloseKey(key);
         if (status != errorSuccess)
             return fail(notFound);
         std::printf("\n%s\n", fullName.c_str());
-        printValue(name, type, data);
+        printValue(*name, type, data);
+        std::printf("\n");
+        return 0;
+    }
+    if (recursive) {
+        visitTree(key, fullKeyName(keyName), [](Key each, const std::string &eachName) {
+            std::printf("\n%s\n", cp1252ToUtf8(eachName).c_str());
+            printValues(each);
+            return true;
+        });
+        regCloseKey(key);
         std::printf("\n");
         return 0;
     }
     std::printf("\n%s\n", fullName.c_str());
-    std::string name;
-    for (std::uint32_t i = 0; regEnumValue(key, i, &name, &type, &data) == errorSuccess; ++i)
-        printValue(name, type, data);
+    printValues(key);
     std::printf("\n");
-    for (std::uint32_t i = 0; regEnumKey(key, i, &name) == errorSuccess; ++i)
-        std::printf("%s\\%s\n", fullName.c_str(), cp1252ToUtf8(name).c_str());
+    std::string subkey;
+    for (std::uint32_t i = 0; regEnumKey(key, i, &subkey) == errorSuccess; ++i)
+        std::printf("%s\\%s\n", fullName.c_str(), cp1252ToUtf8(subkey).c_str());
     regCloseKey(key);
     return 0;
 }
@@ -257,21 +335,32 @@ int runAdd(const std::vector<std::string> &args)
     std::optional<std::string> name;
     std::string typeText = "REG_SZ";
     std::string data;
+    bool typed = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const bool hasArgument = i + 1 < args.size();
         if (sameOption(args[i], "/f"))
             continue;
+        if (sameOption(args[i], "/ve") && !name) {
+            name = "";
+            continue;
+        }
         if (!hasArgument)
             return usage();
-        if (sameOption(args[i], "/v"))
+        if (sameOption(args[i], "/v") && !name) {
             name = args[++i];
-        else if (sameOption(args[i], "/t"))
+        } else if (sameOption(args[i], "/t")) {
             typeText = args[++i];
-        else if (sameOption(args[i], "/d"))
+            typed = true;
+        } else if (sameOption(args[i], "/d")) {
             data = args[++i];
-        else
+            typed = true;
+        } else {
             return usage();
+        }
     }
+    // As reg.exe does, data without a name is the key's default value.
+    if (!name && typed)
+        name = "";
     RegWrite write;
     write.hive = keyName->hive;
     write.keyPath = keyName->path;
@@ -307,7 +396,8 @@ int runExport(const std::vector<std::string> &args)
     if (const int failed = openKeyArgument(args[0], &keyName, &key))
         return failed;
     std::string text(regedit4Header);
-    const bool complete = exportKey(key, fullKeyName(keyName), &text);
+    const bool complete = visitTree(key, fullKeyName(keyName),
+        [&](Key each, const std::string &name) { return exportKey(each, name, &text); });
     regCloseKey(key);
     if (!complete)
         return fail("ERROR: A name with a line break cannot be written as REGEDIT4 text.");
@@ -325,30 +415,42 @@ int runDelete(const std::vector<std::string> &args)
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (sameOption(args[i], "/f"))
             force = true;
+        else if (sameOption(args[i], "/ve") && !name)
+            name = "";
         else if (sameOption(args[i], "/v") && i + 1 < args.size() && !name)
             name = args[++i];
         else
             return usage();
     }
-    if (args.empty() || !name)
+    if (args.empty())
         return usage();
     const auto keyName = keyArgument(args[0]);
     if (!keyName)
         return fail(invalidKey);
     if (!force) {
-        std::printf("Delete the registry value %s (Yes/No)? ", name->c_str());
+        if (name)
+            std::printf("Delete the registry value %s (Yes/No)? ",
+                name->empty() ? "(Default)" : name->c_str());
+        else
+            std::printf("Permanently delete the registry key %s (Yes/No)? ",
+                cp1252ToUtf8(fullKeyName(*keyName)).c_str());
         std::fflush(stdout);
         char answer[16] = {};
         if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] | 0x20) != 'y') {
             std::printf("\n");
-            return fail("The value was not deleted.");
+            return fail(name ? "The value was not deleted." : "The key was not deleted.");
         }
     }
-    Key key = 0;
-    if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
-        return fail(notFound);
-    const long status = regDeleteValue(key, utf8ToCp1252(*name));
-    regCloseKey(key);
+    long status = errorSuccess;
+    if (name) {
+        Key key = 0;
+        if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
+            return fail(notFound);
+        status = regDeleteValue(key, utf8ToCp1252(*name));
+        regCloseKey(key);
+    } else {
+        status = regDeleteTree(keyName->hive, keyName->path);
+    }
     if (status == errorFileNotFound)
         return fail(notFound);
     return status == errorSuccess ? succeed() : failStatus(status);
@@ -363,7 +465,7 @@ int runImport(const std::vector<std::string> &args)
         return fail("ERROR: Unable to open the file " + args[0] + ".");
     std::ostringstream bytes;
     bytes << file.rdbuf();
-    const RegFile parsed = parseRegedit4(bytes.str());
+    const RegFile parsed = parseRegFile(bytes.str());
     if (parsed.errorLine)
         return fail("ERROR: line " + std::to_string(parsed.errorLine) + ": " + parsed.error);
     const long status = regWriteBatch(parsed.writes);

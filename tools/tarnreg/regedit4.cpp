@@ -1,7 +1,9 @@
 #include "regedit4.h"
 
 #include "keyname.h"
+#include "platform/codepage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tarnreg {
@@ -101,6 +103,22 @@ bool parseHexList(std::string_view list, std::vector<std::uint8_t> *data)
     return true;
 }
 
+constexpr std::string_view version5Header = "Windows Registry Editor Version 5.00";
+
+// Text of the version 5 format is UTF-16, the bytes lowest first; the store
+// keeps it as the registry's "A" calls give it. False for an odd byte count.
+bool narrowed(std::string_view bytes, std::string *out)
+{
+    if (bytes.size() % 2)
+        return false;
+    std::u16string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 2)
+        text += char16_t(
+            static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    *out = platform::utf16ToCp1252(text);
+    return true;
+}
+
 class Reader
 {
 public:
@@ -130,9 +148,10 @@ public:
             file.error = "the file ends in the middle of a line";
             return file;
         }
-        if (lines.empty() || trimmed(lines[0]) != "REGEDIT4") {
+        version5 = !lines.empty() && trimmed(lines[0]) == version5Header;
+        if (!version5 && (lines.empty() || trimmed(lines[0]) != "REGEDIT4")) {
             file.errorLine = 1;
-            file.error = "the first line is not REGEDIT4";
+            file.error = "the first line is neither REGEDIT4 nor " + std::string(version5Header);
             return file;
         }
         for (next = 1; next < lines.size();) {
@@ -248,11 +267,23 @@ private:
         }
         if (!parseHexList(list, &write->data))
             return "bad hex byte list";
+        const auto type = write->type;
+        if (version5 && (type == platform::regSz || type == regExpandSz || type == regMultiSz)) {
+            std::string text;
+            if (!narrowed({reinterpret_cast<const char *>(write->data.data()), write->data.size()},
+                    &text))
+                return "text of an odd number of bytes";
+            write->data.assign(text.begin(), text.end());
+        }
         return {};
     }
 
+    static constexpr std::uint32_t regExpandSz = 2;
+    static constexpr std::uint32_t regMultiSz = 7;
+
     std::vector<std::string_view> lines;
     bool complete = true;
+    bool version5 = false;
     std::size_t next = 0;
     int faultLine = 0;
 };
@@ -288,8 +319,22 @@ bool isPlainText(const std::vector<std::uint8_t> &data)
 
 } // namespace
 
-RegFile parseRegedit4(std::string_view bytes)
+RegFile parseRegFile(std::string_view bytes)
 {
+    if (bytes.starts_with("\xFF\xFE")) {
+        const std::string_view body = bytes.substr(2);
+        std::string text;
+        narrowed(body.substr(0, body.size() - body.size() % 2), &text);
+        RegFile file = Reader(text).read();
+        if (body.size() % 2 && !file.errorLine) {
+            file.writes.clear();
+            file.errorLine = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+            file.error = "the file ends in the middle of a character";
+        }
+        return file;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return Reader(platform::utf8ToCp1252(bytes.substr(3))).read();
     return Reader(bytes).read();
 }
 

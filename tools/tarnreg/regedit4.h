@@ -1,8 +1,10 @@
 #pragma once
 
-// REGEDIT4 text: the .reg format of the registry editor, in Windows-1252
-// bytes. Reading yields the writes to apply; writing turns one key and its
-// values into text that reads back to the same bytes.
+// .reg files of the registry editor. Reading takes REGEDIT4 text in
+// Windows-1252 bytes and the "Windows Registry Editor Version 5.00" files
+// that today's editor writes in UTF-16 with a byte-order mark, and yields the
+// writes to apply in the store's Windows-1252 bytes. Writing turns one key
+// and its values into REGEDIT4 text that reads back to the same bytes.
 
 #include "platform/registry.h"
 
@@ -20,7 +22,7 @@ struct RegFile
     std::string error;
 };
 
-RegFile parseRegedit4(std::string_view bytes);
+RegFile parseRegFile(std::string_view bytes);
 
 constexpr std::string_view regedit4Header = "REGEDIT4\r\n";
 
