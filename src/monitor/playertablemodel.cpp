@@ -19,12 +19,17 @@ void PlayerTableModel::setPlayers(const QList<PlayerRow> &players)
     }
     // Those who stay keep their order; anyone else comes in where the reply
     // has them. A server that reorders its rows gets a fresh table.
+    // Rows already passed keep their places, so the changed ones are told
+    // at the end, at once.
     qsizetype row = 0;
+    qsizetype firstChanged = -1;
+    qsizetype lastChanged = -1;
     for (const PlayerRow &player : players) {
         if (row < m_players.size() && m_players[row].samePlayer(player)) {
             if (m_players[row] != player) {
                 m_players[row] = player;
-                emit dataChanged(index(int(row), 0), index(int(row), ColumnCount - 1));
+                firstChanged = firstChanged < 0 ? row : firstChanged;
+                lastChanged = row;
             }
         } else if (std::any_of(m_players.begin() + row, m_players.end(),
                        [&](const PlayerRow &p) { return p.samePlayer(player); })) {
@@ -44,6 +49,8 @@ void PlayerTableModel::setPlayers(const QList<PlayerRow> &players)
         m_players.remove(row, m_players.size() - row);
         endRemoveRows();
     }
+    if (firstChanged >= 0)
+        emit dataChanged(index(int(firstChanged), 0), index(int(lastChanged), ColumnCount - 1));
 }
 
 int PlayerTableModel::rowCount(const QModelIndex &parent) const

@@ -46,8 +46,15 @@ void SvrMon::setUpPlayers()
     QTableView *table = ui->playerTable;
     table->setModel(players);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setSectionResizeMode(PlayerTableModel::Name, QHeaderView::Stretch);
+    // Widths fixed once: fitting them to the contents on every poll would
+    // measure every row each time.
+    QHeaderView *header = table->horizontalHeader();
+    const QFontMetrics metrics = table->fontMetrics();
+    for (const auto &[column, widest] : {std::pair(PlayerTableModel::Number, "Num"),
+             std::pair(PlayerTableModel::Score, "Score"), std::pair(PlayerTableModel::Ping, "Ping"),
+             std::pair(PlayerTableModel::Address, "255.255.255.255:65535")})
+        header->resizeSection(column, metrics.horizontalAdvance(QLatin1String(widest)) + 14);
+    header->setSectionResizeMode(PlayerTableModel::Name, QHeaderView::Stretch);
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &SvrMon::updateActions);
 
@@ -127,8 +134,8 @@ void SvrMon::showPlayers()
             ui->playerTable->clearSelection();
         updateActions();
         const qsizetype count = reply.players.size();
-        ui->playerStatus->setText(
-            (count == 1 ? tr("1 player on %2") : tr("%1 players on %2")).arg(count).arg(reply.map));
+        ui->playerStatus->setText(count == 1 ? tr("1 player on %1").arg(reply.map)
+                                             : tr("%1 players on %2").arg(count).arg(reply.map));
     }
 }
 
