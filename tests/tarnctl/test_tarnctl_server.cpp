@@ -1,10 +1,14 @@
 #include "monitor/rconrequest.h"
 #include "restartpolicy.h"
 #include "store/settingsstore.h"
+#include "support/numberedentries.h"
 #include "support/rconclient.h"
 #include "tarnctl.h"
 
 #include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QRegularExpression>
 #include <QTest>
@@ -102,6 +106,7 @@ class TestTarnctlServer : public QObject
     Q_OBJECT
 private slots:
     void remoteConsole();
+    void players();
     void onlyTheServerAnswers();
     void restartsAfterCrashes();
     void watchEndsWithItsServer();
@@ -135,6 +140,33 @@ void TestTarnctlServer::remoteConsole()
         QStringLiteral("tarnctl: no answer from 127.0.0.1:%1 within 0.3 s\n")
             .arg(server.port)
             .toUtf8());
+}
+
+// The player commands speak the console's words for the operator.
+void TestTarnctlServer::players()
+{
+    Server server;
+    QVERIFY(putEntries(customCommandsKey, {"set clients 2"}));
+    rEGpUT(hkeyLocalMachine, launcherKey, "UseOther", "1");
+    QCOMPARE(runTarnctl({"start"}).status, 0);
+    QVERIFY(answers(server.port));
+
+    const Run listed = runTarnctl({"players", "--json"});
+    const QJsonArray shown = QJsonDocument::fromJson(listed.out)["players"].toArray();
+    QCOMPARE(listed.status, 0);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0]["name"].toString(), "Red Baron");
+    QCOMPARE(shown[0]["rawName"].toString(), "^1Red Baron");
+    QCOMPARE(shown[1]["address"].toString(), "192.0.2.11:27960");
+    QCOMPARE(runTarnctl({"kick", "red", "baron"}).out, "^1Red Baron was kicked\n");
+    QCOMPARE(runTarnctl({"ban", "192.0.2.11"}).out, "Added 192.0.2.11 to the filter list.\n");
+    QCOMPARE(runTarnctl({"bans", "--timeout", "5"}).out, "Filter list:\n192.0.2.11\n");
+    QCOMPARE(runTarnctl({"unban", "192.0.2.11"}).out, "Removed.\n");
+    QCOMPARE(runTarnctl({"map", "dm/Woxcon1"}).out, "Changing map to dm/Woxcon1\n");
+    QVERIFY(runTarnctl({"players"}).out.startsWith("map: dm/Woxcon1\n"));
+    for (const QStringList &wrong : {QStringList {"kick"}, {"bans", "x"}, {"map", "a", "b"}})
+        QCOMPARE(runTarnctl(wrong).status, 2);
+    QCOMPARE(runTarnctl({"players", "--password", "wrong"}).status, 4);
 }
 
 // The request is the monitor's, with the stored password; only replies from

@@ -4,6 +4,7 @@
 
 #include "launchcommands.h"
 #include "options.h"
+#include "playercommands.h"
 #include "rconcommands.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     using namespace tarnctl;
+    if (const auto status = runPlayerCommand(app.arguments().mid(1)))
+        return *status;
     const ParsedCommandLine parsed = parseCommandLine(app.arguments().mid(1));
     if (!parsed.error.isEmpty()) {
         std::fprintf(
@@ -22,7 +25,7 @@ int main(int argc, char **argv)
     const Options &options = parsed.options;
     switch (options.command) {
     case Command::Help:
-        std::fputs(usageText().toUtf8().constData(), stdout);
+        std::fputs((usageText() + u'\n' + playerUsageText()).toUtf8().constData(), stdout);
         return 0;
     case Command::Config:
         return runConfig(options);

@@ -48,13 +48,13 @@ Target targetOf(const Options &options)
     return {options.host, port, password};
 }
 
-// One request and its reply, printed. Returns the exit status.
-int exchange(
-    RconClient &client, const Target &target, const QString &commandPart, const Options &options)
+// What the server answered to one request, or the exit status when it did
+// not answer or refused the password (said on standard error).
+int ask(RconClient &client, const Target &target, const QString &commandPart,
+    const Options &options, QByteArrayList &replies)
 {
     client.send(rconDatagram(target.password, commandPart));
-    const QByteArrayList replies
-        = client.collect(Milliseconds(qint64(options.timeoutSeconds * 1000)));
+    replies = client.collect(Milliseconds(qint64(options.timeoutSeconds * 1000)));
     if (replies.isEmpty()) {
         write(stderr,
             QStringLiteral("tarnctl: no answer from %1 within %2 s\n")
@@ -62,10 +62,19 @@ int exchange(
                 .arg(options.timeoutSeconds));
         return exitNoAnswer;
     }
-    write(stdout, replyText(replies));
     if (passwordRefused(replies)) {
+        write(stdout, replyText(replies));
         write(stderr, QStringLiteral("tarnctl: %1 refused the password\n").arg(target.address()));
         return exitRefused;
+    }
+    return 0;
+}
+
+int open(RconClient &client, const Target &target)
+{
+    if (const QString failure = client.open(target.host, target.port); !failure.isEmpty()) {
+        write(stderr, QStringLiteral("tarnctl: %1\n").arg(failure));
+        return 1;
     }
     return 0;
 }
@@ -74,15 +83,16 @@ int run(const Options &options, const QString &commandPart, bool repeat)
 {
     const Target target = targetOf(options);
     RconClient client;
-    if (const QString failure = client.open(target.host, target.port); !failure.isEmpty()) {
-        write(stderr, QStringLiteral("tarnctl: %1\n").arg(failure));
-        return 1;
-    }
+    if (const int failed = open(client, target))
+        return failed;
     // Watching polls on, as the monitor does, whatever the answer; it ends
     // only when tarnctl is stopped.
     for (;;) {
         QDeadlineTimer next(pollInterval);
-        const int status = exchange(client, target, commandPart, options);
+        QByteArrayList replies;
+        const int status = ask(client, target, commandPart, options, replies);
+        if (status == 0)
+            write(stdout, replyText(replies));
         if (!repeat)
             return status;
         QThread::msleep(static_cast<unsigned long>(next.remainingTime()));
@@ -99,6 +109,15 @@ int runRcon(const Options &options)
 int runStatus(const Options &options)
 {
     return run(options, *pollCommandPart(QStringLiteral("Connection Monitor")), options.watch);
+}
+
+int askOnce(const Options &options, const QString &commandPart, QByteArrayList &replies)
+{
+    const Target target = targetOf(options);
+    RconClient client;
+    if (const int failed = open(client, target))
+        return failed;
+    return ask(client, target, commandPart, options, replies);
 }
 
 } // namespace tarnctl
