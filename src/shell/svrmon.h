@@ -59,7 +59,9 @@ private:
 
     // The player table (svrmon_players.cpp).
     void setUpPlayers();
+    QByteArray statusRequest() const;
     void pollPlayers();
+    void sendAction(const QString &commandPart);
     void takeStatusPiece(const QByteArray &datagram);
     void showPlayers();
     void updateActions();

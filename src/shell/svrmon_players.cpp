@@ -87,13 +87,23 @@ void SvrMon::setUpPlayers()
     updateActions();
 }
 
+QByteArray SvrMon::statusRequest() const
+{
+    return rconDatagram(strRconPassword, *pollCommandPart(QStringLiteral("Connection Monitor")));
+}
+
 // When another command is polled, the table still wants status.
 void SvrMon::pollPlayers()
 {
-    const QByteArray status
-        = rconDatagram(strRconPassword, *pollCommandPart(QStringLiteral("Connection Monitor")));
-    if (!session->strPollPacket.isEmpty() && session->strPollPacket != status)
-        send(status, statusSocket);
+    if (!session->strPollPacket.isEmpty() && session->strPollPacket != statusRequest())
+        send(statusRequest(), statusSocket);
+}
+
+// After an action the table shows its outcome at once, not at the next poll.
+void SvrMon::sendAction(const QString &commandPart)
+{
+    sendLine(commandPart);
+    send(statusRequest(), statusSocket);
 }
 
 void SvrMon::takeStatusPiece(const QByteArray &datagram)
@@ -179,7 +189,7 @@ void SvrMon::kickPlayer()
 {
     const auto player = selectedPlayer();
     if (player && confirmFor(*player, tr("Kick"), tr("Kick %1?").arg(playerText(*player))))
-        sendLine(QStringLiteral(" kick %1 ").arg(player->number));
+        sendAction(QStringLiteral(" kick %1 ").arg(player->number));
 }
 
 void SvrMon::banPlayer()
@@ -190,7 +200,7 @@ void SvrMon::banPlayer()
     if (confirmFor(*player, tr("Ban address"),
             tr("Ban the address %1 and kick %2?").arg(player->host(), playerText(*player)))) {
         sendLine(QStringLiteral(" filter_add %1 ").arg(player->host()));
-        sendLine(QStringLiteral(" kick %1 ").arg(player->number));
+        sendAction(QStringLiteral(" kick %1 ").arg(player->number));
     }
 }
 
@@ -234,5 +244,5 @@ void SvrMon::changeMap()
 {
     const QString map = ui->mapBox->currentText().trimmed();
     if (!map.isEmpty())
-        sendLine(QStringLiteral(" map %1 ").arg(map));
+        sendAction(QStringLiteral(" map %1 ").arg(map));
 }

@@ -97,8 +97,6 @@ private slots:
         QCOMPARE(asked, QStringList("Kick|Kick Lucky Strike (2)?"));
         answer = QMessageBox::Yes;
         m.findChild<QPushButton *>("kickButton")->click();
-        QTRY_VERIFY(!server.ask("status").contains("Lucky Strike"));
-        m.Timer1_Timer();
         QTRY_COMPARE(names(table), QStringList({"Grunt", "Red Baron", "BlueFox"}));
         // The selection went with him; a bot has no address to ban.
         QVERIFY(!m.findChild<QPushButton *>("kickButton")->isEnabled());
