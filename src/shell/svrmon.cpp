@@ -161,12 +161,12 @@ void SvrMon::readDatagrams(QUdpSocket *socket)
         if (socket == Winsock1)
             Winsock1_DataArrival(datagram.data());
         else
-            takeStatusPiece(datagram.data());
+            takeStatusPiece(datagram.data(), Own);
     }
 }
 
 void SvrMon::Winsock1_DataArrival(const QByteArray &datagram)
 {
     ui->Text1->setPlainText(editBoxText(replyDisplayText(datagram)));
-    takeStatusPiece(datagram);
+    takeStatusPiece(datagram, Polled);
 }

@@ -62,8 +62,10 @@ private:
     QByteArray statusRequest() const;
     void pollPlayers();
     void sendAction(const QString &commandPart);
-    void takeStatusPiece(const QByteArray &datagram);
-    void showPlayers();
+    // Replies are gathered per socket: two replies may arrive interleaved.
+    enum ReplySource { Polled, Own, ReplySources };
+    void takeStatusPiece(const QByteArray &datagram, ReplySource source);
+    void showPlayers(ReplySource source);
     void updateActions();
     std::optional<PlayerRow> selectedPlayer() const;
     bool confirmFor(const PlayerRow &player, const QString &title, const QString &question);
@@ -83,8 +85,8 @@ private:
     QUdpSocket *statusSocket;
     PlayerTableModel *players;
     // A long reply comes in pieces; the table waits for the last.
-    QTimer *statusSettle;
-    QByteArray statusPieces;
+    QTimer *statusSettle[ReplySources];
+    QByteArray statusPieces[ReplySources];
     QAction *kickAction;
     QAction *banAction;
     QAction *bansAction;

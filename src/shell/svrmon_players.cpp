@@ -38,10 +38,13 @@ QString playerText(const PlayerRow &player)
 void SvrMon::setUpPlayers()
 {
     players = new PlayerTableModel(this);
-    statusSettle = new QTimer(this);
-    statusSettle->setSingleShot(true);
-    statusSettle->setInterval(statusSettleMs);
-    connect(statusSettle, &QTimer::timeout, this, &SvrMon::showPlayers);
+    for (const ReplySource source : {Polled, Own}) {
+        statusSettle[source] = new QTimer(this);
+        statusSettle[source]->setSingleShot(true);
+        statusSettle[source]->setInterval(statusSettleMs);
+        connect(
+            statusSettle[source], &QTimer::timeout, this, [this, source] { showPlayers(source); });
+    }
 
     QTableView *table = ui->playerTable;
     table->setModel(players);
@@ -106,8 +109,9 @@ void SvrMon::sendAction(const QString &commandPart)
     send(statusRequest(), statusSocket);
 }
 
-void SvrMon::takeStatusPiece(const QByteArray &datagram)
+void SvrMon::takeStatusPiece(const QByteArray &datagram, ReplySource source)
 {
+    QByteArray &pieces = statusPieces[source];
     if (!datagram.startsWith(replyHeader))
         return;
     const QByteArray text = datagram.sliced(replyHeader.size());
@@ -116,21 +120,21 @@ void SvrMon::takeStatusPiece(const QByteArray &datagram)
         banList->addItems(*bans);
     }
     if (beginsStatusReply(text)) {
-        statusPieces = text;
-    } else if (!statusPieces.isEmpty()
-        && parseStatusReply(statusPieces + text).kind == StatusReply::Kind::Players) {
-        statusPieces += text;
+        pieces = text;
+    } else if (!pieces.isEmpty()
+        && parseStatusReply(pieces + text).kind == StatusReply::Kind::Players) {
+        pieces += text;
     } else {
         return;
     }
-    statusSettle->start();
+    statusSettle[source]->start();
 }
 
 // A reply that cannot be read leaves the table as it was.
-void SvrMon::showPlayers()
+void SvrMon::showPlayers(ReplySource source)
 {
-    const StatusReply reply = parseStatusReply(statusPieces);
-    statusPieces.clear();
+    const StatusReply reply = parseStatusReply(statusPieces[source]);
+    statusPieces[source].clear();
     if (reply.kind == StatusReply::Kind::Unreadable) {
         ui->playerStatus->setText(
             tr("Could not read the player list: %1. It shows the one before.").arg(reply.problem));
