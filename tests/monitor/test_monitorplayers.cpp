@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -154,7 +155,15 @@ private slots:
         QTRY_COMPARE(names(table).size(), 4);
         QTRY_VERIFY(
             m.findChild<QPlainTextEdit *>("Text1")->toPlainText().startsWith("Server info"));
-        QCOMPARE(m.findChild<QLabel *>("playerStatus")->text(), "4 players on canyon");
+        auto *status = m.findChild<QLabel *>("playerStatus");
+        QCOMPARE(status->text(), "4 players on canyon");
+
+        // A reply cut short is reported and leaves the players there.
+        m.findChild<QTimer *>("Timer1")->stop();
+        m.Winsock1_DataArrival(QByteArray("\xFF\xFF\xFF\xFFprint\n", 10)
+            + "map: canyon\nnum score ping name address\n  0     1   40 Gru");
+        QTRY_VERIFY(status->text().startsWith("Could not read the player list: "));
+        QCOMPARE(names(table).size(), 4);
     }
 };
 
