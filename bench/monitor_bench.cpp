@@ -1,8 +1,10 @@
-// The Server Monitor's two hot paths: one datagram of the largest size taken
-// in and shown, and one poll to the stand-in server on loopback answered and
-// shown (the three seconds between polls aside). Prints `metric NAME VALUE
+// The Server Monitor's hot paths: one datagram of the largest size taken in
+// and shown, one poll to the stand-in server on loopback answered and shown
+// (the three seconds between polls aside), and a status reply of 64 players
+// read into the player table and shown. Prints `metric NAME VALUE
 // UNIT` lines after the usual report.
 
+#include "monitor/playertablemodel.h"
 #include "shell/svrmon.h"
 #include "store/settingsstore.h"
 
@@ -11,6 +13,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -78,10 +81,46 @@ void pollRoundTrip(benchmark::State &state)
         state.SkipWithError("the reply was not the status");
 }
 
+// A full server: every score and ping changes between two replies, as they
+// do between two polls.
+QByteArray fullServerReply(int round)
+{
+    QByteArray text = "map: dm/marlow\nnum score ping name            address\n"
+                      "--- ----- ---- --------------- ---------------\n";
+    for (int slot = 0; slot < 64; ++slot) {
+        text += QByteArray::number(slot).rightJustified(3) + ' '
+            + QByteArray::number(slot + round).rightJustified(5) + ' '
+            + QByteArray::number(40 + (slot * 7 + round) % 60).rightJustified(4) + " ^1Player "
+            + QByteArray::number(slot).leftJustified(8) + " 192.0.2." + QByteArray::number(slot)
+            + ":27960\n";
+    }
+    return text;
+}
+
+void playerTableUpdate(benchmark::State &state)
+{
+    PlayerTableModel model;
+    QTableView view;
+    view.setModel(&model);
+    view.resize(480, 240);
+    view.show();
+    const QByteArray replies[2] = {fullServerReply(0), fullServerReply(1)};
+    model.setPlayers(parseStatusReply(replies[1]).players);
+    view.selectRow(40);
+    int round = 0;
+    for (auto _ : state) {
+        model.setPlayers(parseStatusReply(replies[round ^= 1]).players);
+        QCoreApplication::processEvents();
+    }
+    if (model.rowCount() != 64 || view.selectionModel()->selectedRows().size() != 1)
+        state.SkipWithError("the table lost its rows or its selection");
+}
+
 } // namespace
 
 BENCHMARK(replyShown)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(pollRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(playerTableUpdate)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
@@ -92,7 +131,8 @@ int main(int argc, char **argv)
     recorder.run(argc, argv);
 
     for (const auto &[name, unit] : {std::pair {"replyShown", "monitor_reply_65507_ms"},
-             std::pair {"pollRoundTrip", "monitor_poll_round_trip_ms"}}) {
+             std::pair {"pollRoundTrip", "monitor_poll_round_trip_ms"},
+             std::pair {"playerTableUpdate", "player_table_64_update_ms"}}) {
         recorder.print(name, unit, "ms");
     }
     return 0;

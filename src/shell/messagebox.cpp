@@ -8,12 +8,12 @@ MessageBoxAnswerer &answerer()
 }
 } // namespace
 
-int showMessageBox(
-    QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+int showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+    const QString &text, QMessageBox::StandardButtons buttons)
 {
     if (answerer())
         return answerer()(icon, title, text);
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, title, text, buttons, parent);
     return box.exec();
 }
 

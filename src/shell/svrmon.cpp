@@ -23,7 +23,8 @@ SvrMon::SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent)
       ui(std::make_unique<Ui::SvrMon>()),
       session(std::move(session)),
       Timer1(new QTimer(this)),
-      Winsock1(new QUdpSocket(this))
+      Winsock1(new QUdpSocket(this)),
+      statusSocket(new QUdpSocket(this))
 {
     initMonitorResources();
     ui->setupUi(this);
@@ -34,14 +35,17 @@ SvrMon::SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Winsock1->setObjectName(QStringLiteral("Winsock1"));
+    statusSocket->setObjectName(QStringLiteral("statusSocket"));
     Timer1->setInterval(3000);
 
     connect(Timer1, &QTimer::timeout, this, &SvrMon::Timer1_Timer);
     connect(ui->Command1, &QPushButton::clicked, this, &SvrMon::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &SvrMon::Command2_Click);
-    connect(Winsock1, &QUdpSocket::readyRead, this, &SvrMon::readDatagrams);
+    connect(Winsock1, &QUdpSocket::readyRead, this, [this] { readDatagrams(Winsock1); });
+    connect(statusSocket, &QUdpSocket::readyRead, this, [this] { readDatagrams(statusSocket); });
     ui->Text2->installEventFilter(this);
     ui->Text3->installEventFilter(this);
+    setUpPlayers();
 
     Form_Load();
 }
@@ -55,6 +59,7 @@ void SvrMon::Form_Load()
     ui->Combo1->setCurrentIndex(0);
     remoteHost = QHostAddress(QHostAddress::LocalHost);
     bindSocket();
+    statusSocket->bind(remoteHost, 0, QAbstractSocket::DontShareAddress);
     Timer1->start();
 }
 
@@ -85,6 +90,7 @@ void SvrMon::Timer1_Timer()
     // Before any poll datagram was built there is nothing to repeat.
     if (!session->strPollPacket.isEmpty())
         send(session->strPollPacket);
+    pollPlayers();
 }
 
 bool SvrMon::eventFilter(QObject *watched, QEvent *event)
@@ -131,28 +137,36 @@ void SvrMon::sendLine(const QString &commandPart)
     send(rconDatagram(strRconPassword, commandPart));
 }
 
-// No acknowledgement and no retry: an unanswered datagram is forgotten and
-// the next poll goes out regardless.
-void SvrMon::send(const QByteArray &datagram)
+// Every request goes out here, to the server's address and port. No
+// acknowledgement and no retry: an unanswered datagram is forgotten and the
+// next poll goes out regardless.
+void SvrMon::send(const QByteArray &datagram, QUdpSocket *socket)
 {
+    if (!socket)
+        socket = Winsock1;
     // An unbound socket would bind itself to every address on sending.
-    if (Winsock1->state() == QAbstractSocket::BoundState)
-        Winsock1->writeDatagram(datagram, remoteHost, remotePort);
+    if (socket->state() == QAbstractSocket::BoundState)
+        socket->writeDatagram(datagram, remoteHost, remotePort);
 }
 
-void SvrMon::readDatagrams()
+void SvrMon::readDatagrams(QUdpSocket *socket)
 {
-    while (Winsock1->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = Winsock1->receiveDatagram();
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             return;
-        if (datagram.senderAddress().isEqual(remoteHost, QHostAddress::ConvertV4MappedToIPv4)
-            && datagram.senderPort() == remotePort)
+        if (!datagram.senderAddress().isEqual(remoteHost, QHostAddress::ConvertV4MappedToIPv4)
+            || datagram.senderPort() != remotePort)
+            continue;
+        if (socket == Winsock1)
             Winsock1_DataArrival(datagram.data());
+        else
+            takeStatusPiece(datagram.data(), Own);
     }
 }
 
 void SvrMon::Winsock1_DataArrival(const QByteArray &datagram)
 {
     ui->Text1->setPlainText(editBoxText(replyDisplayText(datagram)));
+    takeStatusPiece(datagram, Polled);
 }

@@ -3,14 +3,22 @@
 // The Server Monitor: a remote console for the server the launch starts on
 // this machine. It polls the server over UDP on loopback every three seconds
 // and shows the latest reply; the operator can also chat, send any command,
-// shut the server down or make it read its configuration again.
+// shut the server down or make it read its configuration again. Below the
+// reply, a table of the players from the latest status reply lets the
+// operator kick or ban a player, see and lift bans, and change the map.
 
+#include "monitor/playerlist.h"
 #include "monitor/svrmonsession.h"
 
 #include <QHostAddress>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
+class PlayerTableModel;
+class QAction;
+class QDialog;
+class QListWidget;
 class QTimer;
 class QUdpSocket;
 
@@ -45,15 +53,45 @@ private:
     void Command1_Click();
     void Command2_Click();
     void bindSocket();
-    void readDatagrams();
-    void send(const QByteArray &datagram);
+    void readDatagrams(QUdpSocket *socket);
+    void send(const QByteArray &datagram, QUdpSocket *socket = nullptr);
     void sendLine(const QString &commandPart);
+
+    // The player table (svrmon_players.cpp).
+    void setUpPlayers();
+    QByteArray statusRequest() const;
+    void pollPlayers();
+    void sendAction(const QString &commandPart);
+    // Replies are gathered per socket: two replies may arrive interleaved.
+    enum ReplySource { Polled, Own, ReplySources };
+    void takeStatusPiece(const QByteArray &datagram, ReplySource source);
+    void showPlayers(ReplySource source);
+    void updateActions();
+    std::optional<PlayerRow> selectedPlayer() const;
+    bool confirmFor(const PlayerRow &player, const QString &title, const QString &question);
+    void kickPlayer();
+    void banPlayer();
+    void showBans();
+    void removeBan();
+    void changeMap();
 
     std::unique_ptr<Ui::SvrMon> ui;
     std::shared_ptr<MonitorSession> session;
     QString strRconPassword;
     QTimer *Timer1;
     QUdpSocket *Winsock1;
+    // The monitor's own status requests when the polled command is another,
+    // answered here so that the text box keeps the polled command's reply.
+    QUdpSocket *statusSocket;
+    PlayerTableModel *players;
+    // A long reply comes in pieces; the table waits for the last.
+    QTimer *statusSettle[ReplySources];
+    QByteArray statusPieces[ReplySources];
+    QAction *kickAction;
+    QAction *banAction;
+    QAction *bansAction;
+    QPointer<QDialog> bansView;
+    QListWidget *banList = nullptr;
     QHostAddress remoteHost;
     quint16 remotePort = 0;
 };

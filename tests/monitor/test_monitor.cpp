@@ -49,16 +49,21 @@ struct FakeServer
         rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(socket.localPort()));
         rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", password);
     }
+    // The next request, past the status requests the player table sends
+    // while another command is polled.
     QByteArray next()
     {
-        if (!socket.hasPendingDatagrams())
-            socket.waitForReadyRead(10000);
-        last = socket.receiveDatagram();
+        do {
+            if (!socket.hasPendingDatagrams())
+                socket.waitForReadyRead(10000);
+            last = socket.receiveDatagram();
+        } while (last.isValid() && last.senderPort() == tablePort);
         return last.data();
     }
     // One poll tick with the combo box on `choice` (-1: as it is).
     QByteArray poll(SvrMon *window, int choice = -1)
     {
+        tablePort = child<QUdpSocket>(window, "statusSocket")->localPort();
         if (choice >= 0)
             child<QComboBox>(window, "Combo1")->setCurrentIndex(choice);
         window->Timer1_Timer();
@@ -72,6 +77,7 @@ struct FakeServer
     TestStore store;
     QUdpSocket socket;
     QNetworkDatagram last;
+    int tablePort = -1;
 };
 
 QList<TcpListRow> shownRows(QWidget *window)

@@ -1,7 +1,7 @@
 #include "monitor/rconrequest.h"
 #include "restartpolicy.h"
 #include "servers.h"
-#include "statusreply.h"
+#include "support/numberedentries.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,11 +18,11 @@ class TestTarnctlServer : public QObject
 private slots:
     void remoteConsole();
     void detachedServer();
+    void players();
     void onlyTheServerAnswers();
     void restartsAfterCrashes();
     void watchEndsWithItsServer();
     void restartWaits();
-    void engineStatusAsJson();
 };
 
 void TestTarnctlServer::remoteConsole()
@@ -97,6 +97,33 @@ void TestTarnctlServer::detachedServer()
     QVERIFY(!processRuns(restarted));
     QVERIFY(askServer(server.port, "secret1 status", 300).isEmpty());
     QCOMPARE(runTarnctl({"stop"}).status, 0);
+}
+
+// The player commands speak the console's words for the operator.
+void TestTarnctlServer::players()
+{
+    Server server;
+    QVERIFY(putEntries(customCommandsKey, {"set clients 2"}));
+    rEGpUT(hkeyLocalMachine, launcherKey, "UseOther", "1");
+    QCOMPARE(runTarnctl({"start"}).status, 0);
+    QVERIFY(answers(server.port));
+
+    const Run listed = runTarnctl({"players", "--json"});
+    const QJsonArray shown = QJsonDocument::fromJson(listed.out)["players"].toArray();
+    QCOMPARE(listed.status, 0);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0]["name"].toString(), "Red Baron");
+    QCOMPARE(shown[0]["rawName"].toString(), "^1Red Baron");
+    QCOMPARE(shown[1]["address"].toString(), "192.0.2.11:27960");
+    QCOMPARE(runTarnctl({"kick", "red", "baron"}).out, "^1Red Baron was kicked\n");
+    QCOMPARE(runTarnctl({"ban", "192.0.2.11"}).out, "Added 192.0.2.11 to the filter list.\n");
+    QCOMPARE(runTarnctl({"bans", "--timeout", "5"}).out, "Filter list:\n192.0.2.11\n");
+    QCOMPARE(runTarnctl({"unban", "192.0.2.11"}).out, "Removed.\n");
+    QCOMPARE(runTarnctl({"map", "dm/Woxcon1"}).out, "Changing map to dm/Woxcon1\n");
+    QVERIFY(runTarnctl({"players"}).out.startsWith("map: dm/Woxcon1\n"));
+    for (const QStringList &wrong : {QStringList {"kick"}, {"bans", "x"}, {"map", "a", "b"}})
+        QCOMPARE(runTarnctl(wrong).status, 2);
+    QCOMPARE(runTarnctl({"players", "--password", "wrong"}).status, 4);
 }
 
 // The request is the monitor's, with the stored password; only replies from
@@ -229,26 +256,6 @@ void TestTarnctlServer::restartWaits()
     QVERIFY(strict.serverEnded(start + 1s, 1s));
     QVERIFY(!strict.serverEnded(start + 2s, 1s));
     QVERIFY(strict.serverEnded(start + 302s, 1s));
-}
-
-// The engine's own servers print more columns, names with blanks, and a
-// ping that is a word while a player connects.
-void TestTarnctlServer::engineStatusAsJson()
-{
-    const QString reply
-        = "map: q3dm17\n"
-          "num score ping name            lastmsg address               qport rate\n"
-          "--- ----- ---- --------------- ------- --------------------- ----- -----\n"
-          "  0     5   50 Big Bad Wolf          0 127.0.0.1:27961       1234 25000\n"
-          "  1     0 CNCT x                     0 bot                  5678 16384\n\n";
-    const QJsonObject status = QJsonDocument::fromJson(tarnctl::statusJson(reply)).object();
-    QCOMPARE(status.value("map").toString(), "q3dm17");
-    const QJsonArray players = status.value("players").toArray();
-    QCOMPARE(players.size(), 2);
-    QCOMPARE(players.at(0).toObject().value("name").toString(), "Big Bad Wolf");
-    QCOMPARE(players.at(0).toObject().value("address").toString(), "127.0.0.1:27961");
-    QCOMPARE(players.at(0).toObject().value("rate").toInt(), 25000);
-    QCOMPARE(players.at(1).toObject().value("ping").toString(), "CNCT");
 }
 
 QTEST_MAIN(TestTarnctlServer)

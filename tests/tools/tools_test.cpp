@@ -215,6 +215,7 @@ private slots:
             config += "set custom_" + QByteArray::number(i) + " value\r\n";
         QVERIFY(writeFile(folder + "/User/DEDICATED.CFG", config + "map DM/FROMCFG"));
         QVERIFY(writeFile(folder + "/User/loop.cfg", "exec LOOP.CFG\n"));
+        QVERIFY(writeFile(folder + "/User/Maps/DM/FROMARGS.BSP", "map"));
         QVERIFY(writeFile(folder + "/secret.cfg", "set leaked 1\n"));
 
         // Without a password nothing is done; the port is held; a stop
@@ -253,6 +254,60 @@ private slots:
         QVERIFY(server.waitForFinished(10000) && server.exitCode() == 0);
         QVERIFY(server.readAll().contains("hostport can only be set at start-up"));
         QVERIFY(readFile(folder + "/User/TARN.LOG").contains("console: hi\n"));
+    }
+
+    // Players are kicked by their slot number or their name, which stay
+    // theirs while others leave; a banned address cannot join; only maps
+    // the game folder holds are loaded.
+    void tarndedKicksBansAndChangesMaps()
+    {
+        const QString folder = dir.filePath("Players");
+        QVERIFY(writeFile(folder + "/USER/Dedicated.cfg", "set rcon_password pw\nset clients 3\n"));
+        QVERIFY(writeFile(folder + "/USER/MAPS/dm/fromargs.bsp", "map"));
+        QVERIFY(writeFile(folder + "/USER/MAPS/Canyon.BSP", "map"));
+        const quint16 port = freeUdpPort();
+        QProcess server;
+        startServer(server, folder, port);
+        const auto ask = [port](const QByteArray &line) { return askServer(port, "pw " + line); };
+        const auto players = [&] {
+            QByteArrayList rows = ask("status").split('\n').mid(3);
+            for (QByteArray &row : rows)
+                row = row.mid(0, 4).trimmed() + '|' + row.mid(15, 15).trimmed() + '|' + row.mid(31);
+            rows.removeAll("||");
+            return rows;
+        };
+        QCOMPARE(players(),
+            QByteArrayList({"0|Grunt|bot", "1|Viper|bot", "2|^1Red Baron|192.0.2.10:27960",
+                "3|Lucky Strike|192.0.2.11:27960", "4|^4Blue^7Fox|192.0.2.12:27960"}));
+
+        QCOMPARE(ask("kick 3"), "Lucky Strike was kicked\n");
+        QCOMPARE(ask("kick \"red BARON\""), "^1Red Baron was kicked\n");
+        QCOMPARE(ask("kick 3"), "Bad client slot: 3\n");
+        QCOMPARE(ask("kick Nobody"), "Player Nobody is not on the server\n");
+        QCOMPARE(players(),
+            QByteArrayList({"0|Grunt|bot", "1|Viper|bot", "4|^4Blue^7Fox|192.0.2.12:27960"}));
+
+        QCOMPARE(ask("filter_add 192.0.2.012"), "Added 192.0.2.12 to the filter list.\n");
+        QCOMPARE(ask("filter_add 192.0.2.12"), "192.0.2.12 is already on the filter list.\n");
+        for (const QByteArray bad : {"192.0.2", "192.0.2.256", "192.0.2.1:80", "x"})
+            QCOMPARE(ask("filter_add " + bad), "Bad filter address: " + bad + "\n");
+        QCOMPARE(ask("filter_list"), "Filter list:\n192.0.2.12\n");
+        QCOMPARE(ask("kick 4"), "^4Blue^7Fox was kicked\n");
+        QCOMPARE(ask("clients 3"), "Connection from 192.0.2.12:27960 refused: banned\n");
+        QCOMPARE(players().size(), 4);
+        QCOMPARE(ask("filter_remove 192.0.2.12"), "Removed.\n");
+        QCOMPARE(ask("filter_remove 192.0.2.12"), "Didn't find 192.0.2.12.\n");
+        QCOMPARE(ask("clients 3"), "");
+        QCOMPARE(players().last(), "4|^4Blue^7Fox|192.0.2.12:27960");
+
+        QVERIFY(ask("status").startsWith("map: dm/fromargs\n"));
+        for (const QByteArray missing : {"dm/nosuch", "../USER/MAPS/canyon", "dm/airportdm"})
+            QCOMPARE(ask("map " + missing), "Can't find map " + missing + "\n");
+        QCOMPARE(ask("map CANYON"), "Changing map to CANYON\n");
+        QCOMPARE(ask("map DM/Qevcon1"), "Changing map to DM/Qevcon1\n");
+        QVERIFY(ask("status").startsWith("map: DM/Qevcon1\n"));
+        server.terminate();
+        QVERIFY(server.waitForFinished(10000));
     }
 };
 

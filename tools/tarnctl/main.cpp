@@ -6,66 +6,61 @@
 #include "options.h"
 #include "output.h"
 #include "platform/registry.h"
+#include "playercommands.h"
 #include "rconcommands.h"
 #include "servercommands.h"
 
 #include <QCoreApplication>
-#include <cstdio>
+
+namespace {
+
+using namespace tarnctl;
+
+int run(const Options &options)
+{
+    switch (options.command) {
+    case Command::Help:
+        return print(usageText() + u'\n' + playerUsageText()) ? 0 : 1;
+    case Command::Config:
+        return runConfig(options);
+    case Command::Start:
+        return runStart(options);
+    case Command::Rcon:
+        return runRcon(options);
+    case Command::Status:
+        return runStatus(options);
+    case Command::Stop:
+        return runStop(options);
+    case Command::Restart:
+        return runRestart(options);
+    case Command::Reload:
+        return runReload(options);
+    }
+    return exitUsage;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    using namespace tarnctl;
-    const ParsedCommandLine parsed = parseCommandLine(app.arguments().mid(1));
-    if (!parsed.error.isEmpty()) {
-        std::fprintf(
-            stderr, "tarnctl: %s\nTry \"tarnctl --help\".\n", parsed.error.toUtf8().constData());
-        return exitUsage;
-    }
-    const Options &options = parsed.options;
     // tarnctl only reads the store and never creates it; settings it cannot
-    // read are an error, not defaults. Only the remote console, told where
-    // to knock and with what password, does without.
+    // read are an error, not defaults.
     platform::openStoreReadOnly();
-    const bool remoteOnly = (options.command == Command::Rcon || options.command == Command::Status)
-        && options.port && options.password;
-    const std::string problem
-        = options.command == Command::Help || remoteOnly ? std::string() : platform::storeProblem();
-    if (!problem.empty()) {
-        std::fprintf(stderr, "tarnctl: %s\n", problem.c_str());
-        return 1;
-    }
-    int status = exitUsage;
-    switch (options.command) {
-    case Command::Help:
-        status = print(usageText()) ? 0 : 1;
-        break;
-    case Command::Config:
-        status = runConfig(options);
-        break;
-    case Command::Start:
-        status = runStart(options);
-        break;
-    case Command::Rcon:
-        status = runRcon(options);
-        break;
-    case Command::Status:
-        status = runStatus(options);
-        break;
-    case Command::Stop:
-        status = runStop(options);
-        break;
-    case Command::Restart:
-        status = runRestart(options);
-        break;
-    case Command::Reload:
-        status = runReload(options);
-        break;
+    const QStringList arguments = app.arguments().mid(1);
+    std::optional<int> status = runPlayerCommand(arguments);
+    if (!status) {
+        const ParsedCommandLine parsed = parseCommandLine(arguments);
+        if (!parsed.error.isEmpty()) {
+            complain(parsed.error + QStringLiteral("\nTry \"tarnctl --help\"."));
+            return exitUsage;
+        }
+        status = storeUsable(parsed.options) ? run(parsed.options) : 1;
     }
     // Output that never arrived is a failure, whatever else went well.
     if (!outputDelivered()) {
         complain(QStringLiteral("cannot write to standard output"));
         return 1;
     }
-    return status;
+    return *status;
 }

@@ -5,7 +5,8 @@
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
 #include "output.h"
-#include "statusreply.h"
+#include "platform/registry.h"
+#include "playercommands.h"
 #include "store/settingsstore.h"
 
 #include <QDeadlineTimer>
@@ -17,18 +18,13 @@ namespace {
 
 constexpr Milliseconds pollInterval {3000};
 
-QString statusPollPart()
-{
-    return *pollCommandPart(QStringLiteral("Connection Monitor"));
-}
-
-// One request and its reply, printed. Returns the exit status.
-int exchange(
-    RconClient &client, const Target &target, const QString &commandPart, const Options &options)
+// One request and the reply datagrams. A failure is said on standard error
+// and returned as the exit status.
+int ask(RconClient &client, const Target &target, const QString &commandPart,
+    const Options &options, QByteArrayList &replies)
 {
     client.send(rconDatagram(target.password, commandPart));
-    const QByteArrayList replies
-        = client.collect(Milliseconds(qint64(options.timeoutSeconds * 1000)));
+    replies = client.collect(Milliseconds(qint64(options.timeoutSeconds * 1000)));
     if (replies.isEmpty()) {
         complain(QStringLiteral("no answer from %1 within %2 s")
                      .arg(target.address())
@@ -40,19 +36,36 @@ int exchange(
         complain(QStringLiteral("%1 refused the password").arg(target.address()));
         return exitRefused;
     }
+    return 0;
+}
+
+int open(RconClient &client, const Target &target)
+{
+    if (const QString failure = client.open(target.host, target.port); !failure.isEmpty()) {
+        complain(failure);
+        return 1;
+    }
+    return 0;
+}
+
+// One request and its reply, printed. Returns the exit status.
+int exchange(
+    RconClient &client, const Target &target, const QString &commandPart, const Options &options)
+{
+    QByteArrayList replies;
+    if (const int failed = ask(client, target, commandPart, options, replies))
+        return failed;
     const QString text = replyText(replies);
     // Output nobody receives is a failure, never a success.
-    return print(options.json ? QString::fromUtf8(statusJson(text)) : text) ? 0 : 1;
+    return print(options.json ? QString::fromUtf8(playersJson(text)) : text) ? 0 : 1;
 }
 
 int run(const Options &options, const QString &commandPart, bool repeat)
 {
     const Target target = targetOf(options);
     RconClient client;
-    if (const QString failure = client.open(target.host, target.port); !failure.isEmpty()) {
-        complain(failure);
-        return 1;
-    }
+    if (const int failed = open(client, target))
+        return failed;
     // Watching polls on, as the monitor does, whatever the answer; it ends
     // when tarnctl is stopped or its output is gone.
     for (;;) {
@@ -65,6 +78,11 @@ int run(const Options &options, const QString &commandPart, bool repeat)
 }
 
 } // namespace
+
+QString statusPollPart()
+{
+    return *pollCommandPart(QStringLiteral("Connection Monitor"));
+}
 
 QString Target::address() const
 {
@@ -106,6 +124,28 @@ int runReload(const Options &options)
     if (const int status = writeLaunchFiles(); status != 0)
         return status;
     return run(options, execCommandPart(), false);
+}
+
+int askOnce(const Options &options, const QString &commandPart, QByteArrayList &replies)
+{
+    const Target target = targetOf(options);
+    RconClient client;
+    if (const int failed = open(client, target))
+        return failed;
+    return ask(client, target, commandPart, options, replies);
+}
+
+bool storeUsable(const Options &options)
+{
+    // Told where to knock and with what password, the remote console needs
+    // no settings.
+    const bool remote = options.command == Command::Rcon || options.command == Command::Status;
+    if (options.command == Command::Help || (remote && options.port && options.password))
+        return true;
+    const std::string problem = platform::storeProblem();
+    if (!problem.empty())
+        complain(QString::fromStdString(problem));
+    return problem.empty();
 }
 
 } // namespace tarnctl

@@ -6,6 +6,10 @@
 #include "options.h"
 #include "rconclient.h"
 
+#include <QByteArrayList>
+
+#include <QByteArrayList>
+
 namespace tarnctl {
 
 // Where requests go and what they carry: what the options give, else what
@@ -22,13 +26,25 @@ struct Target
 
 Target targetOf(const Options &options);
 
+// The monitor's status poll, as sent.
+QString statusPollPart();
+
 // Whether the server answers the monitor's status poll within `timeout`.
 bool answersStatusPoll(const Target &target, Milliseconds timeout);
 
 int runRcon(const Options &options);
+// Sends one command part and gathers the reply datagrams. Returns 0, or the
+// exit status of a failure already said on standard error.
+int askOnce(const Options &options, const QString &commandPart, QByteArrayList &replies);
+// Whether the settings the command needs can be read; says why not.
+bool storeUsable(const Options &options);
 int runStatus(const Options &options);
 // Writes the configuration from the store again and has the running server
 // read it.
 int runReload(const Options &options);
+
+// Sends one command part and gathers the reply datagrams. Returns 0, or the
+// exit status of a failure already reported on standard error.
+int askOnce(const Options &options, const QString &commandPart, QByteArrayList &replies);
 
 } // namespace tarnctl

@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include "dmflagnames.h"
+#include "gamemaps.h"
 #include "platform/codepage.h"
 #include "userfiles.h"
 
@@ -89,6 +90,21 @@ void Server::run(const ConsoleLine &line, std::string &out)
             out += "usage: map <mapname>\n";
         else
             changeMap(name, out);
+    } else if (verb == "kick") {
+        const std::string who = unquote(line.rest);
+        if (who.empty())
+            out += "usage: kick <name|number>\n";
+        else
+            kick(who, out);
+    } else if (verb == "filter_add" || verb == "filter_remove") {
+        if (line.rest.empty())
+            out += "usage: " + verb + " <address>\n";
+        else
+            filter(verb, unquote(line.rest), out);
+    } else if (verb == "filter_list") {
+        out += "Filter list:\n";
+        for (const std::string &address : bans_.entries())
+            out += address + "\n";
     } else if (verb == "exec") {
         const std::string name = unquote(line.rest);
         if (name.empty())
@@ -139,7 +155,9 @@ void Server::applySideEffects(const std::string &name, std::string &out)
     } else if (name == "sv_maplistfile") {
         loadMapCycle(out);
     } else if (name == "bots") {
-        bots_.resize(variables_.number(name));
+        roster_.resizeBots(variables_.number(name));
+    } else if (name == "clients") {
+        fillClients(out);
     }
 }
 
@@ -186,9 +204,57 @@ void Server::exec(const std::string &name, std::string &out)
 
 void Server::changeMap(const std::string &name, std::string &out)
 {
+    if (!mapExists(gameFolder_, name)) {
+        out += "Can't find map " + name + "\n";
+        return;
+    }
     variables_.set("mapname", name);
-    bots_.resetScores();
+    roster_.resetScores();
     announce("Changing map to " + name + "\n", out);
+}
+
+void Server::kick(const std::string &who, std::string &out)
+{
+    if (const auto player = roster_.kick(who))
+        announce(player->name + " was kicked\n", out);
+    else if (who.find_first_not_of("0123456789") == std::string::npos)
+        out += "Bad client slot: " + who + "\n";
+    else
+        out += "Player " + who + " is not on the server\n";
+}
+
+void Server::filter(const std::string &verb, const std::string &address, std::string &out)
+{
+    const auto normal = normalIpv4(address);
+    if (!normal) {
+        out += "Bad filter address: " + address + "\n";
+    } else if (verb == "filter_remove") {
+        out += bans_.remove(*normal) ? "Removed.\n" : "Didn't find " + *normal + ".\n";
+    } else {
+        switch (bans_.add(*normal)) {
+        case BanList::Added::Yes:
+            out += "Added " + *normal + " to the filter list.\n";
+            break;
+        case BanList::Added::AlreadyThere:
+            out += *normal + " is already on the filter list.\n";
+            break;
+        case BanList::Added::Full:
+            out += "Filter list is full\n";
+            break;
+        }
+    }
+}
+
+// Remote players up to the number "clients" asks for join, except those
+// whose address is banned: they are refused, each time they try.
+void Server::fillClients(std::string &out)
+{
+    roster_.resizeClients(variables_.number("clients"), [&](const Player &player) {
+        if (!bans_.isBanned(player.address))
+            return true;
+        out += "Connection from " + player.address + " refused: banned\n";
+        return false;
+    });
 }
 
 void Server::announce(const std::string &text, std::string &out)
@@ -200,9 +266,19 @@ void Server::announce(const std::string &text, std::string &out)
 
 void Server::tick()
 {
-    bots_.tick();
+    roster_.tick();
+    // Remote players who left come back now and then, as people do.
+    if (roster_.clientCount() >= variables_.number("clients")) {
+        rejoinWait_ = rejoinSeconds;
+    } else if (--rejoinWait_ <= 0) {
+        rejoinWait_ = rejoinSeconds;
+        std::string out;
+        fillClients(out);
+        console_.print(out);
+    }
+
     const long long fragLimit = variables_.number("fraglimit");
-    if (fragLimit <= 0 || bots_.highestScore() < fragLimit)
+    if (fragLimit <= 0 || roster_.highestScore() < fragLimit)
         return;
 
     std::string next = variables_.value("mapname");
@@ -213,6 +289,8 @@ void Server::tick()
         next = mapCycle_[index < mapCycle_.size() ? (index + 1) % mapCycle_.size() : 0];
     }
     std::string out = "Fraglimit hit.\n";
+    // The round ends even when the next map cannot be loaded.
+    roster_.resetScores();
     changeMap(next, out);
     console_.print(out);
 }
@@ -222,11 +300,10 @@ std::string Server::status() const
     std::string text = "map: " + variables_.value("mapname") + "\n";
     text += "num score ping name            address\n";
     text += "--- ----- ---- --------------- ---------------\n";
-    int number = 0;
-    for (const Player &player : bots_.players()) {
+    for (const Player &player : roster_.players()) {
         char row[96];
-        std::snprintf(row, sizeof row, "%3d %5d %4d %-15.15s %s\n", number++, player.score,
-            player.ping, player.name.c_str(), "bot");
+        std::snprintf(row, sizeof row, "%3d %5d %4d %-15.15s %s\n", player.slot, player.score,
+            player.ping, player.name.c_str(), player.address.c_str());
         text += row;
     }
     return text;

@@ -3,9 +3,10 @@
 // The stand-in game server's state and console: variables, map, map cycle,
 // simulated players and the commands that act on them.
 
-#include "bots.h"
+#include "banlist.h"
 #include "configline.h"
 #include "console.h"
+#include "players.h"
 #include "variables.h"
 
 #include <string>
@@ -41,7 +42,9 @@ public:
     void tick();
 
     bool quitRequested() const { return quitRequested_; }
-    bool hasBots() const { return !bots_.players().empty(); }
+    // Whether play goes on: players are there, or remote players will come
+    // back.
+    bool isLive() const { return !roster_.players().empty() || variables_.number("clients") > 0; }
     const Variables &variables() const { return variables_; }
     const std::vector<std::string> &mapCycle() const { return mapCycle_; }
 
@@ -51,6 +54,9 @@ private:
     void applySideEffects(const std::string &name, std::string &out);
     void exec(const std::string &name, std::string &out);
     void changeMap(const std::string &name, std::string &out);
+    void kick(const std::string &who, std::string &out);
+    void filter(const std::string &verb, const std::string &address, std::string &out);
+    void fillClients(std::string &out);
     void announce(const std::string &text, std::string &out);
     void loadMapCycle(std::string &out);
 
@@ -63,7 +69,11 @@ private:
     std::string gameFolder_;
     std::string commandLine_;
     Variables variables_;
-    BotRoster bots_;
+    Roster roster_;
+    BanList bans_;
+    // Seconds until remote players who left try to join again.
+    static constexpr int rejoinSeconds = 10;
+    int rejoinWait_ = rejoinSeconds;
     std::vector<std::string> mapCycle_;
     Origin origin_ = Origin::Local;
     int execDepth_ = 0;

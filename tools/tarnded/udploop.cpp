@@ -241,9 +241,9 @@ int serve(Server &server, int socket)
 
     while (!stopRequested) {
         Clock::duration wait {};
-        if (server.hasBots())
+        if (server.isLive())
             wait = std::max(Clock::duration::zero(), nextTick - Clock::now());
-        const int ready = stopSignals.wait(socket, server.hasBots() ? &wait : nullptr);
+        const int ready = stopSignals.wait(socket, server.isLive() ? &wait : nullptr);
         if (ready < 0) {
             server.log("poll failed: " + socketError() + "\n");
             return 1;
@@ -254,7 +254,7 @@ int serve(Server &server, int socket)
                 return 0;
         }
         const auto now = Clock::now();
-        if (!server.hasBots()) {
+        if (!server.isLive()) {
             nextTick = now + tickInterval;
         } else if (now >= nextTick) {
             server.tick();

@@ -22,13 +22,14 @@ constexpr std::array<std::pair<const char *, const char *>, 10> standardVariable
     {"mapname", ""},
 }};
 
-constexpr std::array<std::pair<const char *, const char *>, 6> hiddenDefaults = {{
+constexpr std::array<std::pair<const char *, const char *>, 7> hiddenDefaults = {{
     {"hostport", "28910"},
     {"dedicated", "0"},
     {"net_ip", "127.0.0.1"},
     {"rcon_password", ""},
     {"logfile", "0"},
     {"bots", "0"},
+    {"clients", "0"},
 }};
 
 bool isStandard(std::string_view name)
