@@ -10,11 +10,15 @@
 #include "store/settingsstore.h"
 #include "support/gui.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QNetworkDatagram>
 #include <QOperatingSystemVersion>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTcpServer>
 #include <QTest>
@@ -257,6 +261,68 @@ private slots:
         QVERIFY(!tickingWhileOpen && timer->isActive() && shownRows(window).isEmpty());
         window->findChild<QPushButton *>("Command2")->click();
         QTRY_VERIFY(window.isNull());
+    }
+
+    // The operator's row stays selected and in view in a sorted list while
+    // connections come, go, change state and move in the system's order.
+    void tcpWindowKeepsTheOperatorsRow()
+    {
+        const uint8_t host[] = {10, 0, 0, 1};
+        const auto connection = [&](int port, int remotePort) {
+            return platform::TcpRow {platform::tcpEstablished, platform::addressField(host),
+                platform::portField(uint16_t(port)), platform::addressField(host),
+                platform::portField(uint16_t(remotePort))};
+        };
+        // Two sockets listening on one port, then 200 connections.
+        std::vector<platform::TcpRow> table(2, connection(80, 0));
+        for (int port = 2000; port < 2200; ++port)
+            table.push_back(connection(port, 50000));
+        TcpTable window;
+        window.setTableSource([&table](uint8_t *buffer, unsigned long *size, int) {
+            *size = static_cast<unsigned long>(platform::tcpTableSize(table.size()));
+            if (buffer)
+                platform::encodeTcpTable(table, buffer);
+            return buffer ? 0ul : 122ul;
+        });
+        window.show();
+        window.RefreshTable();
+        auto *view = child<QTableView>(&window, "ListView1");
+        const auto sortByLocalPort = [header = view->horizontalHeader()] {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+        };
+        auto *sorted = qobject_cast<QSortFilterProxyModel *>(view->model());
+        QVERIFY(sorted);
+        new QAbstractItemModelTester(
+            sorted->sourceModel(), QAbstractItemModelTester::FailureReportingMode::QtTest, sorted);
+        sortByLocalPort();
+        QTest::mouseClick(
+            view->viewport(), Qt::LeftButton, {}, view->visualRect(sorted->index(3, 0)).center());
+        for (int page = 0; page < 6; ++page)
+            QTest::keyClick(view, Qt::Key_PageDown);
+        const QVariant chosen = view->currentIndex().siblingAtColumn(1).data();
+        const int scrolled = view->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0 && chosen.toInt() > 2050);
+
+        for (int refresh = 0; refresh < 10; ++refresh) {
+            table[2 + refresh].remotePort = platform::portField(uint16_t(50001 + refresh));
+            std::swap(table[60 + refresh], table[190 - refresh]);
+            table[80 + refresh * 3].state = platform::tcpCloseWait;
+            table.insert(table.begin(), connection(3000 + refresh, 50000));
+            table.pop_back();
+            window.RefreshTable();
+            const QModelIndexList selected = view->selectionModel()->selectedRows(1);
+            QVERIFY(selected.size() == 1 && selected[0].data() == chosen);
+            QVERIFY(view->viewport()->rect().contains(view->visualRect(selected[0])));
+            QCOMPARE(view->verticalScrollBar()->value(), scrolled);
+        }
+        for (int row = 1; row < sorted->rowCount(); ++row)
+            QVERIFY(
+                sorted->index(row - 1, 1).data().toInt() <= sorted->index(row, 1).data().toInt());
+        // Two more clicks give back the system's order, as read last.
+        sortByLocalPort();
+        sortByLocalPort();
+        QCOMPARE(shownRows(&window), tcpListRows(table, true));
     }
 
     void interfaceStatistics()
