@@ -1,11 +1,13 @@
 // The launcher on a real X desktop with a notification area: windows are
 // closed the way a window manager closes them, and the icon is clicked with
-// the X server's own pointer. It runs in the program's own event loop, as
-// the launcher does: QtTest's runner keeps an application from ending when
-// its last window closes, which is the very thing under test here.
+// the X server's own pointer, as are the entries of its menu. It runs in the
+// program's own event loop, as the launcher does: QtTest's runner keeps an
+// application from ending when its last window closes, which is the very
+// thing under test here.
 
 #include "support/gui.h"
 
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSystemTrayIcon>
@@ -74,11 +76,28 @@ int main(int argc, char *argv[])
     const auto click = [&](const char *name) {
         QTest::mouseClick(window->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton);
     };
-    const auto clickIcon = [&] {
-        const QPoint spot = window->findChild<QSystemTrayIcon *>("SysTray")->geometry().center();
+    const auto pointerClick = [&](const char *button, QPoint spot = {}) {
+        if (spot.isNull())
+            spot = window->findChild<QSystemTrayIcon *>("SysTray")->geometry().center();
         QProcess::execute("xdotool",
-            {"mousemove", QString::number(spot.x()), QString::number(spot.y()), "click", "1"});
+            {"mousemove", QString::number(spot.x()), QString::number(spot.y()), "click", button});
+    };
+    const auto clickIcon = [&] {
+        pointerClick("1");
         return QTest::qWaitFor([&] { return window->isVisible() && !window->isMinimized(); });
+    };
+    // A right click on the icon, then a click on the menu's entry.
+    const auto chooseFromIconMenu = [&](const QString &entry) {
+        pointerClick("3");
+        QPointer<QMenu> menu;
+        if (!QTest::qWaitFor(
+                [&] { return bool(menu = qobject_cast<QMenu *>(openWindow("SysTrayMenu"))); }))
+            return false;
+        for (QAction *action : menu->actions()) {
+            if (action->text() == entry)
+                pointerClick("1", menu->mapToGlobal(menu->actionGeometry(action).center()));
+        }
+        return QTest::qWaitFor([&] { return !menu || !menu->isVisible(); });
     };
     const auto hidden = [&] { return QTest::qWaitFor([&] { return !window->isVisible(); }); };
 
@@ -93,22 +112,24 @@ int main(int argc, char *argv[])
             }},
         {"the monitor closes", [] { return closeLikeAWindowManager("SvrMon"); }},
         {"a click on the icon restores the window", clickIcon},
-        {"Help, About and the monitor open, the window minimizes to the icon",
+        {"Help, About and the monitor (from the icon's menu) open, the window minimizes",
             [&] {
                 clickMenu(window, "Help");
                 clickMenu(window, "About");
-                click("Picture1");
                 window->setWindowState(Qt::WindowMinimized);
-                return hidden() && openWindow("frmHelp") && openWindow("frmAbout");
+                return hidden() && chooseFromIconMenu("Server Monitor") && openWindow("SvrMon")
+                    && openWindow("frmHelp") && openWindow("frmAbout");
             }},
         {"Help closes", [] { return closeLikeAWindowManager("frmHelp"); }},
         {"About closes", [] { return closeLikeAWindowManager("frmAbout"); }},
         {"the monitor closes again", [] { return closeLikeAWindowManager("SvrMon"); }},
-        {"the icon restores the window again", clickIcon},
-        {"Exit is pressed",
+        {"the icon's menu shows the window",
+            [&] { return chooseFromIconMenu("Show Tarn Server Launcher") && window->isVisible(); }},
+        {"a new frag limit, the window hidden, and Exit in the icon's menu",
             [&] {
-                click("Command3");
-                return true;
+                window->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText("17");
+                window->setWindowState(Qt::WindowMinimized);
+                return hidden() && chooseFromIconMenu("Exit");
             }},
     };
     qsizetype done = 0;
@@ -128,6 +149,10 @@ int main(int argc, char *argv[])
     if (done != steps.size() || status != 0) {
         qCritical(done != steps.size() ? "FAIL: the program ended before \"Exit\""
                                        : "FAIL: \"Exit\" did not end the program");
+        return 1;
+    }
+    if (RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit") != "17") {
+        qCritical("FAIL: \"Exit\" in the icon's menu did not save the settings");
         return 1;
     }
     qInfo("PASS: a hidden main window keeps the program running until \"Exit\"");
