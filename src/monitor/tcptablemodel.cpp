@@ -1,7 +1,6 @@
 #include "monitor/tcptablemodel.h"
 
 #include <QMultiHash>
-#include <QStringView>
 #include <algorithm>
 
 namespace {
@@ -12,10 +11,10 @@ constexpr int stateColumn = 4;
 // What tells one connection from another while its state changes.
 struct ConnectionKey
 {
-    QStringView localAddress;
-    QStringView localPort;
-    QStringView remoteAddress;
-    QStringView remotePort;
+    uint32_t localAddress;
+    int localPort;
+    uint32_t remoteAddress;
+    int remotePort;
 
     bool operator==(const ConnectionKey &) const = default;
 };
@@ -25,42 +24,32 @@ size_t qHash(const ConnectionKey &key, size_t seed = 0)
     return qHashMulti(seed, key.localAddress, key.localPort, key.remoteAddress, key.remotePort);
 }
 
-ConnectionKey keyOf(const TcpListRow &row)
+ConnectionKey keyOf(const platform::TcpRow &row)
 {
-    return {row.localAddress, row.localPort, row.remoteAddress, row.remotePort};
-}
-
-// The number a dotted address stands for, so that 9.0.0.1 sorts before 10.0.0.1.
-uint addressValue(QStringView dotted)
-{
-    uint value = 0;
-    for (QStringView part : dotted.tokenize(u'.'))
-        value = value << 8 | part.toUInt();
-    return value;
+    return {row.localAddr, PortNumber(row.localPort), row.remoteAddr, PortNumber(row.remotePort)};
 }
 
 } // namespace
 
-void TcpTableModel::setRows(QList<TcpListRow> rows)
+void TcpTableModel::setRows(const std::vector<platform::TcpRow> &rows)
 {
     // Where each new row stood before, -1 for a new connection. A table can
     // list one connection twice (two sockets listening on one port); the
     // first of them before stays the first after.
-    QList<qsizetype> from(rows.size(), -1);
+    const auto count = qsizetype(rows.size());
+    QList<qsizetype> from(count, -1);
     QList<bool> stays(m_rows.size(), false);
-    {
-        QMultiHash<ConnectionKey, qsizetype> before;
-        before.reserve(m_rows.size());
-        // The most recent insertion is found first.
-        for (qsizetype i = m_rows.size() - 1; i >= 0; --i)
-            before.insert(keyOf(m_rows.at(i)), i);
-        for (qsizetype j = 0; j < rows.size(); ++j) {
-            const auto found = before.find(keyOf(rows.at(j)));
-            if (found != before.end()) {
-                from[j] = *found;
-                stays[*found] = true;
-                before.erase(found);
-            }
+    QMultiHash<ConnectionKey, qsizetype> before;
+    before.reserve(m_rows.size());
+    // The most recent insertion is found first.
+    for (qsizetype i = m_rows.size() - 1; i >= 0; --i)
+        before.insert(keyOf(m_rows.at(i)), i);
+    for (qsizetype j = 0; j < count; ++j) {
+        const auto found = before.find(keyOf(rows[j]));
+        if (found != before.end()) {
+            from[j] = *found;
+            stays[*found] = true;
+            before.erase(found);
         }
     }
     removeRowsNotIn(stays);
@@ -84,10 +73,10 @@ void TcpTableModel::setRows(QList<TcpListRow> rows)
     // Now the rows that stay stand in the new order; new ones go in between.
     qsizetype firstChanged = -1;
     qsizetype lastChanged = -1;
-    for (qsizetype j = 0; j < rows.size();) {
+    for (qsizetype j = 0; j < count;) {
         if (from.at(j) >= 0) {
-            if (m_rows.at(j).state != rows.at(j).state) {
-                m_rows[j].state = rows.at(j).state;
+            if (m_rows.at(j).state != rows[j].state) {
+                m_rows[j].state = rows[j].state;
                 firstChanged = firstChanged < 0 ? j : firstChanged;
                 lastChanged = j;
             }
@@ -95,11 +84,11 @@ void TcpTableModel::setRows(QList<TcpListRow> rows)
             continue;
         }
         qsizetype end = j + 1;
-        while (end < rows.size() && from.at(end) < 0)
+        while (end < count && from.at(end) < 0)
             ++end;
         beginInsertRows({}, int(j), int(end - 1));
         m_rows.insert(j, end - j, {});
-        std::move(rows.begin() + j, rows.begin() + end, m_rows.begin() + j);
+        std::copy(rows.begin() + j, rows.begin() + end, m_rows.begin() + j);
         endInsertRows();
         j = end;
     }
@@ -131,11 +120,11 @@ void TcpTableModel::reorder(const QList<qsizetype> &order)
 {
     emit layoutAboutToBeChanged({}, VerticalSortHint);
     QList<qsizetype> to(order.size());
-    QList<TcpListRow> moved;
+    QList<platform::TcpRow> moved;
     moved.reserve(order.size());
     for (qsizetype t = 0; t < order.size(); ++t) {
         to[order.at(t)] = t;
-        moved.append(std::move(m_rows[order.at(t)]));
+        moved.append(m_rows.at(order.at(t)));
     }
     m_rows = std::move(moved);
     const QModelIndexList persistent = persistentIndexList();
@@ -162,13 +151,17 @@ QVariant TcpTableModel::data(const QModelIndex &index, int role) const
     if ((role != Qt::DisplayRole && role != SortRole) || !index.isValid()
         || index.row() >= m_rows.size() || index.column() >= columns)
         return {};
-    const TcpListRow &row = m_rows.at(index.row());
-    const QString *const cells[columns]
-        = {&row.localAddress, &row.localPort, &row.remoteAddress, &row.remotePort, &row.state};
-    const QString &text = *cells[index.column()];
-    if (role == SortRole && index.column() != stateColumn)
-        return index.column() % 2 ? QVariant(text.toUInt()) : QVariant(addressValue(text));
-    return text;
+    const platform::TcpRow &row = m_rows.at(index.row());
+    if (index.column() == stateColumn)
+        return StateName(row.state);
+    const uint32_t fields[] = {row.localAddr, row.localPort, row.remoteAddr, row.remotePort};
+    const uint32_t field = fields[index.column()];
+    const bool sorting = role == SortRole;
+    if (index.column() % 2) {
+        const int port = PortNumber(field);
+        return sorting ? QVariant(port) : QVariant(QString::number(port));
+    }
+    return sorting ? QVariant(platform::addressNumber(field)) : QVariant(FormatAddress(field));
 }
 
 QVariant TcpTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -20,7 +20,7 @@ public:
 
     // The rows become `rows`, in their order: rows gone are removed, new ones
     // inserted, moved ones moved and changed states changed.
-    void setRows(QList<TcpListRow> rows);
+    void setRows(const std::vector<platform::TcpRow> &rows);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -32,5 +32,6 @@ private:
     void removeRowsNotIn(const QList<bool> &stays);
     void reorder(const QList<qsizetype> &order);
 
-    QList<TcpListRow> m_rows;
+    // Kept as the table gives them; a cell's text is formed when it is shown.
+    QList<platform::TcpRow> m_rows;
 };

@@ -74,6 +74,6 @@ void TcpTable::RefreshTable()
         }
         return;
     }
-    model->setRows(tcpListRows(
+    model->setRows(tcpRowsShown(
         platform::decodeTcpTable(table.bytes.data(), table.bytes.size()), ui->Check1->isChecked()));
 }
