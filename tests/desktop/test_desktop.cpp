@@ -77,17 +77,17 @@ int main(int argc, char *argv[])
     };
     const auto clickIcon = [&](const char *button) {
         const QPoint spot = window->findChild<QSystemTrayIcon *>("SysTray")->geometry().center();
-        QProcess::execute("xdotool",
-            {"mousemove", QString::number(spot.x()), QString::number(spot.y()), "click", button});
+        const QStringList move
+            = {"mousemove", QString::number(spot.x()), QString::number(spot.y())};
+        return QProcess::execute("xdotool", move + QStringList {"click", button}) == 0;
     };
     const auto restored = [&] {
         return QTest::qWaitFor([&] { return window->isVisible() && !window->isMinimized(); });
     };
     // A right click on the icon opens its menu; the keys choose an entry.
     const auto chooseFromIconMenu = [&](int entry) {
-        clickIcon("3");
         const auto menuOpen = [] { return openWindow("SysTrayMenu") != nullptr; };
-        if (!QTest::qWaitFor(menuOpen))
+        if (!clickIcon("3") || !QTest::qWaitFor(menuOpen))
             return false;
         QProcess::execute("xdotool", QStringList("key") + QStringList(entry, "Down") << "Return");
         return QTest::qWaitFor([&] { return !menuOpen(); });
@@ -104,11 +104,7 @@ int main(int argc, char *argv[])
                 return hidden() && openWindow("SvrMon");
             }},
         {"the monitor closes", [] { return closeLikeAWindowManager("SvrMon"); }},
-        {"a click on the icon restores the window",
-            [&] {
-                clickIcon("1");
-                return restored();
-            }},
+        {"a click on the icon restores the window", [&] { return clickIcon("1") && restored(); }},
         {"Help, About and the monitor (from the icon's menu) open, the window minimizes",
             [&] {
                 clickMenu(window, "Help");

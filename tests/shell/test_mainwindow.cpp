@@ -168,10 +168,9 @@ void TestMainWindow::everyOtherWindowOpensOnce()
     twice([&] { QTest::mouseClick(w.get("Picture1"), Qt::LeftButton); }, "SvrMon");
     // Escape closes the two windows that are there to be read.
     for (const char *name : {"frmHelp", "frmCmdlist"}) {
-        QWidget *window = openWindow(name);
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        QTest::keyClick(window, Qt::Key_Escape);
+        openWindow(name)->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(openWindow(name)));
+        QTest::keyClick(openWindow(name), Qt::Key_Escape);
         QCOMPARE(openCount(name), 0);
     }
 
