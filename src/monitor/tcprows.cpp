@@ -2,7 +2,7 @@
 
 QString FormatAddress(uint32_t field)
 {
-    // Built by hand: the list formats two addresses per row at every refresh.
+    // Built by hand: a scrolled list formats many of them.
     char16_t text[15];
     qsizetype length = 0;
     for (int i = 0; i < 4; ++i) {
@@ -44,17 +44,14 @@ QString StateName(uint32_t state)
     return names[state - 1];
 }
 
-QList<TcpListRow> tcpListRows(const std::vector<platform::TcpRow> &rows, bool hideLocal)
+std::vector<platform::TcpRow> tcpRowsShown(std::vector<platform::TcpRow> rows, bool hideLocal)
 {
-    QList<TcpListRow> list;
-    list.reserve(qsizetype(rows.size()));
-    for (const platform::TcpRow &row : rows) {
-        QString local = FormatAddress(row.localAddr);
-        if (hideLocal && (local == u"127.0.0.1" || local == u"0.0.0.0"))
-            continue;
-        list.append({std::move(local), QString::number(PortNumber(row.localPort)),
-            FormatAddress(row.remoteAddr), QString::number(PortNumber(row.remotePort)),
-            StateName(row.state)});
+    if (hideLocal) {
+        const uint8_t loopback[] = {127, 0, 0, 1};
+        const uint32_t loopbackField = platform::addressField(loopback);
+        std::erase_if(rows, [loopbackField](const platform::TcpRow &row) {
+            return row.localAddr == 0 || row.localAddr == loopbackField;
+        });
     }
-    return list;
+    return rows;
 }

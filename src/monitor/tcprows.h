@@ -4,7 +4,6 @@
 
 #include "platform/iphelper_layout.h"
 
-#include <QList>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -17,17 +16,6 @@ int PortNumber(uint32_t field);
 // The table's name for a state; empty outside 1 to 12.
 QString StateName(uint32_t state);
 
-struct TcpListRow
-{
-    QString localAddress;
-    QString localPort;
-    QString remoteAddress;
-    QString remotePort;
-    QString state;
-
-    bool operator==(const TcpListRow &) const = default;
-};
-
-// The list's rows in table order. With `hideLocal`, rows whose local address
-// is 0.0.0.0 or 127.0.0.1 are left out; the remote address never counts.
-QList<TcpListRow> tcpListRows(const std::vector<platform::TcpRow> &rows, bool hideLocal);
+// The rows the list shows, in table order. With `hideLocal`, rows whose local
+// address is 0.0.0.0 or 127.0.0.1 are left out; the remote address never counts.
+std::vector<platform::TcpRow> tcpRowsShown(std::vector<platform::TcpRow> rows, bool hideLocal);

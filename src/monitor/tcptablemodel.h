@@ -1,6 +1,8 @@
 #pragma once
 
-// The rows of the TCP Connection Status list, for a report view.
+// The rows of the TCP Connection Status list, for a report view. A refresh
+// changes the rows in place, matching each connection by its addresses and
+// ports, so that a view keeps its selection, scroll position and sort.
 
 #include "monitor/tcprows.h"
 
@@ -11,10 +13,14 @@ class TcpTableModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
+    // What a column sorts by: addresses and ports as numbers, the state by name.
+    static constexpr int SortRole = Qt::UserRole;
+
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRows(QList<TcpListRow> rows);
-    const QList<TcpListRow> &rows() const { return m_rows; }
+    // The rows become `rows`, in their order: rows gone are removed, new ones
+    // inserted, moved ones moved and changed states changed.
+    void setRows(const std::vector<platform::TcpRow> &rows);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -23,5 +29,9 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    QList<TcpListRow> m_rows;
+    void removeRowsNotIn(const QList<bool> &stays);
+    void reorder(const QList<qsizetype> &order);
+
+    // Kept as the table gives them; a cell's text is formed when it is shown.
+    QList<platform::TcpRow> m_rows;
 };

@@ -4,11 +4,14 @@
 #include "ui_frmcmdlist.h"
 
 #include <QScrollBar>
+#include <QShortcut>
 
 frmCmdlist::frmCmdlist(QWidget *parent) : QWidget(parent, Qt::Window), ui(new Ui::frmCmdlist)
 {
     ui->setupUi(this);
     ui->Text1->setPlainText(commandListText());
+    // Escape closes it, as it closes a dialog.
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 
     // Every command stays in sight at once, whole, whatever the font. The
     // line break after the last command leaves one more, empty line, and the

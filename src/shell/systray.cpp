@@ -1,10 +1,18 @@
 #include "shell/systray.h"
 
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-SysTray::SysTray(QWidget *window) : QObject(window), window(window), icon(new QSystemTrayIcon(this))
+SysTray::SysTray(QWidget *window)
+    : QObject(window), window(window), icon(new QSystemTrayIcon(this)), menu(new QMenu)
 {
+    menu->setObjectName(QStringLiteral("SysTrayMenu"));
+    menu->addAction(QStringLiteral("Show Tarn Server Launcher"), this, &SysTray::restore);
+    menu->addAction(QStringLiteral("Server Monitor"), this, &SysTray::monitorAsked);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Exit"), this, &SysTray::exitAsked);
+    icon->setContextMenu(menu.get());
     icon->setObjectName(QStringLiteral("SysTray"));
     icon->setToolTip(QStringLiteral("Tarn Server Launcher running..."));
     connect(
@@ -13,6 +21,8 @@ SysTray::SysTray(QWidget *window) : QObject(window), window(window), icon(new QS
                 restore();
         });
 }
+
+SysTray::~SysTray() = default;
 
 void SysTray::add()
 {

@@ -4,16 +4,19 @@
 #include <QObject>
 #include <memory>
 
+class QMenu;
 class QSystemTrayIcon;
 class QWidget;
 
 // The notification-area icon that brings the main window back while it is
-// hidden. It has no menu; a left click or a double click restores.
+// hidden: a left click or a double click restores it, and its menu offers
+// the window, the Server Monitor and "Exit".
 class SysTray : public QObject
 {
     Q_OBJECT
 public:
     explicit SysTray(QWidget *window);
+    ~SysTray() override;
 
     void add();
     // Removing an icon that is already gone is harmless.
@@ -26,10 +29,16 @@ public:
     // it is minimized instead.
     void hideWindow();
 
+signals:
+    void monitorAsked();
+    void exitAsked();
+
 private:
     void restore();
 
     QWidget *window;
     QSystemTrayIcon *icon;
+    // The icon does not own its menu.
+    std::unique_ptr<QMenu> menu;
     std::unique_ptr<QEventLoopLocker> keepRunning;
 };

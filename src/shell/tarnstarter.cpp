@@ -42,6 +42,8 @@ TarnStarter::TarnStarter(QWidget *parent)
     connect(ui->About, &QAction::triggered, this, [this] { About_Click(0); });
     connect(ui->Help, &QAction::triggered, this, &TarnStarter::Help_Click);
     connect(ui->Picture1, &BannerPicture::clicked, this, &TarnStarter::Picture1_Click);
+    connect(sysTray, &SysTray::monitorAsked, this, &TarnStarter::Picture1_Click);
+    connect(sysTray, &SysTray::exitAsked, this, &TarnStarter::Command3_Click);
     // The rules follow the selection however it changes (mouse, keys, a
     // screen reader's toggle), and only when it changes: clicking the
     // selected type again keeps the operator's ticks.

@@ -6,6 +6,7 @@
 #include "ui_tcptable.h"
 
 #include <QHeaderView>
+#include <QSortFilterProxyModel>
 #include <QTimer>
 
 TcpTable::TcpTable(QWidget *parent)
@@ -20,7 +21,15 @@ TcpTable::TcpTable(QWidget *parent)
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());
-    ui->ListView1->setModel(model);
+    // The system's order until the operator sorts by a column; a third
+    // click on that column gives the system's order back.
+    auto *sorted = new QSortFilterProxyModel(this);
+    sorted->setSourceModel(model);
+    sorted->setSortRole(TcpTableModel::SortRole);
+    ui->ListView1->setModel(sorted);
+    ui->ListView1->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    ui->ListView1->horizontalHeader()->setSortIndicatorClearable(true);
+    ui->ListView1->setSortingEnabled(true);
     // Rows are one line each; a fixed height spares the view measuring them.
     ui->ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui->ListView1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -50,19 +59,21 @@ void TcpTable::Command2_Click()
     close();
 }
 
+// The rows change in place, so the operator's selected row, the scroll
+// position and the sort stay as they were.
 void TcpTable::RefreshTable()
 {
-    model->setRows({});
     const IpHelperTable table = readIpHelperTable(getTcpTable);
-    if (table.result == IpHelperTable::NotSupported) {
-        // Ticks would stack one box on another every 500 ms; wait for this one.
-        Timer1->stop();
-        showMessageBox(this, QMessageBox::NoIcon, applicationTitle, ipHelperNotSupportedText);
-        Timer1->start();
+    if (table.result != IpHelperTable::Read) {
+        model->setRows({});
+        if (table.result == IpHelperTable::NotSupported) {
+            // Ticks would stack one box on another every 500 ms; wait for this one.
+            Timer1->stop();
+            showMessageBox(this, QMessageBox::NoIcon, applicationTitle, ipHelperNotSupportedText);
+            Timer1->start();
+        }
         return;
     }
-    if (table.result != IpHelperTable::Read)
-        return;
-    model->setRows(tcpListRows(
+    model->setRows(tcpRowsShown(
         platform::decodeTcpTable(table.bytes.data(), table.bytes.size()), ui->Check1->isChecked()));
 }

@@ -1,8 +1,9 @@
 // The launcher on a real X desktop with a notification area: windows are
 // closed the way a window manager closes them, and the icon is clicked with
-// the X server's own pointer. It runs in the program's own event loop, as
-// the launcher does: QtTest's runner keeps an application from ending when
-// its last window closes, which is the very thing under test here.
+// the X server's own pointer and its menu used with the keys. It runs in the
+// program's own event loop, as the launcher does: QtTest's runner keeps an
+// application from ending when its last window closes, which is the very
+// thing under test here.
 
 #include "support/gui.h"
 
@@ -74,11 +75,22 @@ int main(int argc, char *argv[])
     const auto click = [&](const char *name) {
         QTest::mouseClick(window->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton);
     };
-    const auto clickIcon = [&] {
+    const auto clickIcon = [&](const char *button) {
         const QPoint spot = window->findChild<QSystemTrayIcon *>("SysTray")->geometry().center();
-        QProcess::execute("xdotool",
-            {"mousemove", QString::number(spot.x()), QString::number(spot.y()), "click", "1"});
+        const QStringList move
+            = {"mousemove", QString::number(spot.x()), QString::number(spot.y())};
+        return QProcess::execute("xdotool", move + QStringList {"click", button}) == 0;
+    };
+    const auto restored = [&] {
         return QTest::qWaitFor([&] { return window->isVisible() && !window->isMinimized(); });
+    };
+    // A right click on the icon opens its menu; the keys choose an entry.
+    const auto chooseFromIconMenu = [&](int entry) {
+        const auto menuOpen = [] { return openWindow("SysTrayMenu") != nullptr; };
+        if (!clickIcon("3") || !QTest::qWaitFor(menuOpen))
+            return false;
+        QProcess::execute("xdotool", QStringList("key") + QStringList(entry, "Down") << "Return");
+        return QTest::qWaitFor([&] { return !menuOpen(); });
     };
     const auto hidden = [&] { return QTest::qWaitFor([&] { return !window->isVisible(); }); };
 
@@ -92,23 +104,24 @@ int main(int argc, char *argv[])
                 return hidden() && openWindow("SvrMon");
             }},
         {"the monitor closes", [] { return closeLikeAWindowManager("SvrMon"); }},
-        {"a click on the icon restores the window", clickIcon},
-        {"Help, About and the monitor open, the window minimizes to the icon",
+        {"a click on the icon restores the window", [&] { return clickIcon("1") && restored(); }},
+        {"Help, About and the monitor (from the icon's menu) open, the window minimizes",
             [&] {
                 clickMenu(window, "Help");
                 clickMenu(window, "About");
-                click("Picture1");
                 window->setWindowState(Qt::WindowMinimized);
-                return hidden() && openWindow("frmHelp") && openWindow("frmAbout");
+                return hidden() && chooseFromIconMenu(2) && openWindow("SvrMon")
+                    && openWindow("frmHelp") && openWindow("frmAbout");
             }},
         {"Help closes", [] { return closeLikeAWindowManager("frmHelp"); }},
         {"About closes", [] { return closeLikeAWindowManager("frmAbout"); }},
         {"the monitor closes again", [] { return closeLikeAWindowManager("SvrMon"); }},
-        {"the icon restores the window again", clickIcon},
-        {"Exit is pressed",
+        {"the icon's menu shows the window", [&] { return chooseFromIconMenu(1) && restored(); }},
+        {"a new frag limit, the window hidden, and Exit in the icon's menu",
             [&] {
-                click("Command3");
-                return true;
+                window->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText("17");
+                window->setWindowState(Qt::WindowMinimized);
+                return hidden() && chooseFromIconMenu(3);
             }},
     };
     qsizetype done = 0;
@@ -125,9 +138,11 @@ int main(int argc, char *argv[])
     // A program that does not end at "Exit" fails rather than hangs.
     QTimer::singleShot(60000, &app, [] { QCoreApplication::exit(2); });
     const int status = QApplication::exec();
-    if (done != steps.size() || status != 0) {
+    const bool saved = RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit") == "17";
+    if (done != steps.size() || status != 0 || !saved) {
         qCritical(done != steps.size() ? "FAIL: the program ended before \"Exit\""
-                                       : "FAIL: \"Exit\" did not end the program");
+                : status != 0          ? "FAIL: \"Exit\" did not end the program"
+                                       : "FAIL: \"Exit\" in the icon's menu saved nothing");
         return 1;
     }
     qInfo("PASS: a hidden main window keeps the program running until \"Exit\"");

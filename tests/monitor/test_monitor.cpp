@@ -4,17 +4,22 @@
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
 #include "monitor/tcprows.h"
+#include "monitor/tcptablemodel.h"
 #include "shell/messagebox.h"
 #include "shell/svrmon.h"
 #include "shell/tcptable.h"
 #include "store/settingsstore.h"
 #include "support/gui.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QNetworkDatagram>
 #include <QOperatingSystemVersion>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTcpServer>
 #include <QTest>
@@ -80,18 +85,27 @@ struct FakeServer
     int tablePort = -1;
 };
 
-QList<TcpListRow> shownRows(QWidget *window)
+// The texts of a list's cells, row by row.
+QList<QStringList> shownRows(const QAbstractItemModel *model)
 {
-    QList<TcpListRow> rows;
-    const QAbstractItemModel *model = child<QTableView>(window, "ListView1")->model();
+    QList<QStringList> rows;
     for (int r = 0; r < model->rowCount(); ++r) {
-        const auto cell = [&](int c) { return model->index(r, c).data().toString(); };
-        rows.append({cell(0), cell(1), cell(2), cell(3), cell(4)});
+        rows.append(QStringList());
+        for (int c = 0; c < model->columnCount(); ++c)
+            rows.last().append(model->index(r, c).data().toString());
     }
     return rows;
 }
 
-TcpListRow row(
+// The texts of a new list with these rows.
+QList<QStringList> shownRows(const std::vector<platform::TcpRow> &rows)
+{
+    TcpTableModel model;
+    model.setRows(rows);
+    return shownRows(&model);
+}
+
+QStringList row(
     const char *local, int localPort, const char *remote, int remotePort, const char *state)
 {
     return {local, QString::number(localPort), remote, QString::number(remotePort), state};
@@ -220,27 +234,80 @@ private slots:
             12, 0, 0, 0, 127, 0, 0, 1, 0, 0x50, 0, 0, 255, 0, 10, 200, 0xFF, 0xFF, 0xFF, 0xFF, //
             13, 0, 0, 0, 127, 0, 0, 2, 0, 22, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
         const auto rows = platform::decodeTcpTable(bytes, sizeof bytes);
-        const QList<TcpListRow> shown = {row("192.168.0.2", 32769, "127.0.0.1", 28910, "ESTAB"),
+        const QList<QStringList> shown = {row("192.168.0.2", 32769, "127.0.0.1", 28910, "ESTAB"),
             row("0.0.0.0", 49152, "0.0.0.0", 0, ""),
             row("127.0.0.1", 80, "255.0.10.200", 65535, "DELETE_TCB"),
             row("127.0.0.2", 22, "0.0.0.0", 0, "")};
-        QCOMPARE(tcpListRows(rows, false), shown);
-        QCOMPARE(tcpListRows(rows, true), QList<TcpListRow>({shown[0], shown[3]}));
+        QCOMPARE(shownRows(tcpRowsShown(rows, false)), shown);
+        QCOMPARE(shownRows(tcpRowsShown(rows, true)), QList<QStringList>({shown[0], shown[3]}));
     }
 
+    // The system's table, its local rows shown only with the box clear. Then
+    // the operator's row stays selected and in view in a sorted list while
+    // connections come, go, change state and move in the system's order.
     void tcpWindow()
     {
         QTcpServer listener;
         QVERIFY(listener.listen(QHostAddress::LocalHost));
-        const TcpListRow mine = row("127.0.0.1", listener.serverPort(), "0.0.0.0", 0, "LISTEN");
-        // Empty until the first tick; local rows shown only with the box clear.
+        const QStringList mine = row("127.0.0.1", listener.serverPort(), "0.0.0.0", 0, "LISTEN");
         const QPointer<TcpTable> window = new TcpTable;
         window->show();
-        QVERIFY(shownRows(window).isEmpty());
         window->RefreshTable();
-        QVERIFY(!shownRows(window).contains(mine));
+        auto *view = child<QTableView>(window, "ListView1");
+        QVERIFY(!shownRows(view->model()).contains(mine));
         window->findChild<QCheckBox *>("Check1")->setChecked(false);
-        QTRY_VERIFY(shownRows(window).contains(mine));
+        QTRY_VERIFY(shownRows(view->model()).contains(mine));
+
+        const uint8_t host[] = {10, 0, 0, 1};
+        const auto connection = [address = platform::addressField(host)](int port, int remote) {
+            return platform::TcpRow {platform::tcpEstablished, address,
+                platform::portField(uint16_t(port)), address,
+                platform::portField(uint16_t(remote))};
+        };
+        // Two sockets listening on one port, then 200 connections.
+        std::vector<platform::TcpRow> table(2, connection(80, 0));
+        for (int port = 2000; port < 2200; ++port)
+            table.push_back(connection(port, 50000));
+        window->setTableSource([&table](uint8_t *buffer, unsigned long *size, int) {
+            *size = static_cast<unsigned long>(platform::tcpTableSize(table.size()));
+            if (buffer)
+                platform::encodeTcpTable(table, buffer);
+            return buffer ? 0ul : 122ul;
+        });
+        window->RefreshTable();
+        const auto sortByLocalPort = [header = view->horizontalHeader()] {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+        };
+        auto *sorted = qobject_cast<QSortFilterProxyModel *>(view->model());
+        new QAbstractItemModelTester(
+            sorted->sourceModel(), QAbstractItemModelTester::FailureReportingMode::QtTest, sorted);
+        sortByLocalPort();
+        QTest::mouseClick(
+            view->viewport(), Qt::LeftButton, {}, view->visualRect(sorted->index(3, 0)).center());
+        for (int page = 0; page < 6; ++page)
+            QTest::keyClick(view, Qt::Key_PageDown);
+        const QVariant chosen = view->currentIndex().siblingAtColumn(1).data();
+        const int scrolled = view->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0 && chosen.toInt() > 2050);
+        for (int refresh = 0; refresh < 10; ++refresh) {
+            table[2 + refresh].remotePort = platform::portField(uint16_t(50001 + refresh));
+            std::swap(table[60 + refresh], table[190 - refresh]);
+            table[80 + refresh * 3].state = platform::tcpCloseWait;
+            table.insert(table.begin(), connection(3000 + refresh, 50000));
+            table.pop_back();
+            window->RefreshTable();
+            const QModelIndexList selected = view->selectionModel()->selectedRows(1);
+            QVERIFY(selected.size() == 1 && selected[0].data() == chosen);
+            QVERIFY(view->viewport()->rect().contains(view->visualRect(selected[0])));
+            QCOMPARE(view->verticalScrollBar()->value(), scrolled);
+        }
+        QCOMPARE(sorted->index(sorted->rowCount() - 1, 1).data(), QVariant("3009"));
+        // Two more clicks give back the system's order, as a new list shows it.
+        sortByLocalPort();
+        sortByLocalPort();
+        QCOMPARE(shownRows(view->model()), shownRows(table));
+
         // A failed read empties the list; not supported also says so, once,
         // with no tick meanwhile.
         auto *timer = window->findChild<QTimer *>("Timer1");
@@ -256,11 +323,11 @@ private slots:
             return buffer ? 31ul : 122ul;
         });
         window->RefreshTable();
-        QVERIFY(shownRows(window).isEmpty() && boxes.isEmpty());
+        QVERIFY(shownRows(view->model()).isEmpty() && boxes.isEmpty());
         window->setTableSource([](uint8_t *, unsigned long *, int) { return 50ul; });
         window->RefreshTable();
         QCOMPARE(boxes, QStringList("TarnStarter|IP Helper is not supported by this system."));
-        QVERIFY(!tickingWhileOpen && timer->isActive() && shownRows(window).isEmpty());
+        QVERIFY(!tickingWhileOpen && timer->isActive() && shownRows(view->model()).isEmpty());
         window->findChild<QPushButton *>("Command2")->click();
         QTRY_VERIFY(window.isNull());
     }

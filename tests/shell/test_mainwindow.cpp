@@ -166,6 +166,13 @@ void TestMainWindow::everyOtherWindowOpensOnce()
     twice(click("Command13"), "frmCustCFG");
     twice(click("Command11"), "TcpTable");
     twice([&] { QTest::mouseClick(w.get("Picture1"), Qt::LeftButton); }, "SvrMon");
+    // Escape closes the two windows that are there to be read.
+    for (const char *name : {"frmHelp", "frmCmdlist"}) {
+        openWindow(name)->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(openWindow(name)));
+        QTest::keyClick(openWindow(name), Qt::Key_Escape);
+        QCOMPARE(openCount(name), 0);
+    }
 
     // The close box closes the small dialogs but not the monitor, the TCP
     // window or the custom lines; "Exit" does the same after saving.
@@ -183,7 +190,6 @@ void TestMainWindow::iconRestoresTheWindow()
     w.open();
     auto *icon = w.get<QSystemTrayIcon>("SysTray");
     QCOMPARE(icon->toolTip(), QStringLiteral("Tarn Server Launcher running..."));
-    QVERIFY(icon->contextMenu() == nullptr);
 
     // Minimized, the window goes out of the way; without a notification
     // area it stays minimized, where the task bar still offers it. A double
