@@ -1,5 +1,6 @@
 #include "launchcommands.h"
 
+#include "agonesclient.h"
 #include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
@@ -80,6 +81,14 @@ int runConfig(const Options &options)
 
 int runStart(const Options &options)
 {
+    std::optional<quint16> agonesPort;
+    if (options.agones) {
+        QString wrong;
+        if (!(agonesPort = AgonesClient::portFromEnvironment(&wrong))) {
+            complain(wrong);
+            return 1;
+        }
+    }
     Launch launch;
     if (writeLaunchFiles(launch) == Written::Nothing)
         return 1;
@@ -94,7 +103,16 @@ int runStart(const Options &options)
                     : QStringLiteral("its configuration could not be written again");
             }};
         Supervisor supervisor(server, options);
-        return supervisor.run();
+        if (!agonesPort)
+            return supervisor.run();
+        AgonesClient agones(*agonesPort, [&](const QString &text) { supervisor.say(text); });
+        QObject::connect(&supervisor, &Supervisor::firstAnswer, &agones, &AgonesClient::ready);
+        QObject::connect(&supervisor, &Supervisor::answered, &agones, &AgonesClient::health);
+        QObject::connect(&supervisor, &Supervisor::serverEnded, &agones, &AgonesClient::shutdown);
+        const int status = supervisor.run();
+        // Shutdown was sent as the server ended; it gets a moment to arrive.
+        agones.finish(std::chrono::seconds(3));
+        return status;
     }
     if (const QString failure = startServer(launch.gameFolder, launch.shortFolder, arguments);
         !failure.isEmpty()) {

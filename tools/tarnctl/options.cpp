@@ -36,7 +36,7 @@ QStringList optionsOf(Command command)
     case Command::Start:
         return {QStringLiteral("--foreground"), QStringLiteral("--restart"),
             QStringLiteral("--max-restarts="), QStringLiteral("--within="),
-            QStringLiteral("--hang-after=")};
+            QStringLiteral("--hang-after="), QStringLiteral("--agones")};
     case Command::Rcon:
         return remote;
     case Command::Status:
@@ -56,6 +56,8 @@ QString applyOption(Options &options, const QString &name, const QString &value)
         options.foreground = true;
     } else if (name == u"--restart") {
         options.restart = true;
+    } else if (name == u"--agones") {
+        options.agones = true;
     } else if (name == u"--watch") {
         options.watch = true;
     } else if (name == u"--host") {
@@ -173,6 +175,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
                                       "can restart the server");
         return parsed;
     }
+    if (options.agones && !options.foreground) {
+        parsed.error = QStringLiteral("--agones needs --foreground: only a watching tarnctl "
+                                      "can tell Agones how the server does");
+        return parsed;
+    }
     if (limitsGiven && !options.restart)
         parsed.error = QStringLiteral("--max-restarts and --within need --restart");
     return parsed;
@@ -187,10 +194,11 @@ QString usageText()
         "  config [--print]        write USER\\Dedicated.cfg and the map-cycle files as \"Go\"\n"
         "                          does; --print writes the text to standard output instead\n"
         "  start [--foreground] [--restart] [--max-restarts N --within SECONDS]\n"
-        "                          write the configuration and start the server; with\n"
+        "        [--agones]        write the configuration and start the server; with\n"
         "                          --foreground stay and watch it, with --restart bring it\n"
         "                          back after a crash (at most N times within SECONDS,\n"
-        "                          5 in 300 by default)\n"
+        "                          5 in 300 by default); with --agones tell the Agones SDK\n"
+        "                          server how it does\n"
         "  rcon [--host H] [--port P] [--password X] [--timeout SECONDS] COMMAND...\n"
         "                          send one remote-console command and print the reply\n"
         "  status [--watch] [--host H] [--port P] [--password X] [--timeout SECONDS]\n"
