@@ -1,5 +1,6 @@
 #include "launchcommands.h"
 
+#include "agonesclient.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
 #include "launch/launchsequence.h"
@@ -77,6 +78,14 @@ int runForeground(const Options &options)
     const LaunchForm form = launchFormFromStore();
     // Taken before anything is written: another instance's server must not
     // find its configuration replaced by ours.
+    std::optional<quint16> agonesPort;
+    if (options.agones) {
+        QString wrong;
+        if (!(agonesPort = AgonesClient::portFromEnvironment(&wrong))) {
+            complain(wrong);
+            return 1;
+        }
+    }
     const QString gameFolder = form.text("Text1");
     GameFolderLock lock;
     if (const QString failure
@@ -112,7 +121,18 @@ int runForeground(const Options &options)
                           .join(u'\n');
                   }};
               Supervisor supervisor(server, options, files);
+              if (!agonesPort) {
+                  status = supervisor.run();
+                  return QString();
+              }
+              AgonesClient agones(*agonesPort, [&](const QString &text) { supervisor.say(text); });
+              QObject::connect(&supervisor, &Supervisor::firstAnswer, &agones, &AgonesClient::ready);
+              QObject::connect(&supervisor, &Supervisor::answered, &agones, &AgonesClient::health);
+              QObject::connect(
+                  &supervisor, &Supervisor::serverEnded, &agones, &AgonesClient::shutdown);
               status = supervisor.run();
+              // Shutdown was sent as the server ended; it gets a moment to arrive.
+              agones.finish(std::chrono::seconds(3));
               return QString();
           });
     if (options.stateFiles) {

@@ -83,7 +83,8 @@ QStringList optionsOf(Command command)
         return {QStringLiteral("--print")};
     case Command::Start:
         return restarts
-            + QStringList {QStringLiteral("--foreground"), QStringLiteral("--state-files")};
+            + QStringList {QStringLiteral("--foreground"), QStringLiteral("--state-files"),
+                QStringLiteral("--agones")};
     case Command::Restart:
         return restarts + QStringList {QStringLiteral("--grace=")};
     case Command::Stop:
@@ -109,6 +110,8 @@ QString applyOption(Options &options, const QString &name, const QString &value)
         options.foreground = true;
     } else if (name == u"--restart") {
         options.restart = true;
+    } else if (name == u"--agones") {
+        options.agones = true;
     } else if (name == u"--watch") {
         options.watch = true;
     } else if (name == u"--json") {
@@ -236,6 +239,11 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         parsed.error = QStringLiteral("--state-files needs --foreground");
         return parsed;
     }
+    if (options.agones && !options.foreground) {
+        parsed.error = QStringLiteral("--agones needs --foreground: only a watching tarnctl "
+                                      "can tell Agones how the server does");
+        return parsed;
+    }
     if (waitGiven && options.foreground) {
         parsed.error = QStringLiteral("--wait is for a detached start, not --foreground");
         return parsed;
@@ -267,10 +275,11 @@ QString usageText()
         "                          a crash, at most N times within SECONDS (5 in 300);\n"
         "                          --hang-after SECONDS (30) counts a server that leaves the\n"
         "                          status polls unanswered that long as crashed\n"
-        "  start --foreground [--restart ...] [--state-files]\n"
+        "  start --foreground [--restart ...] [--state-files] [--agones]\n"
         "                          the same, watching in this process (as the service does);\n"
         "                          --state-files puts the output in the log and the process\n"
-        "                          ids in the pid files, as a background start does\n"
+        "                          ids in the pid files, as a background start does; --agones\n"
+        "                          tells the Agones SDK server how the server does\n"
         "  stop [--grace SECONDS]  the remote console's quit, then SIGTERM to the watching\n"
         "                          tarnctl, then SIGKILL, each after SECONDS (10)\n"
         "  restart [--grace SECONDS] [start's options]\n"

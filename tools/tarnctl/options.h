@@ -38,6 +38,8 @@ struct Options
     double graceSeconds = 10;
     // how long a running server may leave status polls unanswered
     double hangAfterSeconds = 30;
+    // tell the Agones SDK server beside it how the server does
+    bool agones = false;
     // rcon and status; port and password come from the store unless given
     QString host = QStringLiteral("127.0.0.1");
     std::optional<quint16> port;

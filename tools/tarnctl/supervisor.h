@@ -54,6 +54,10 @@ public:
     // status.
     int run();
 
+    // A line of tarnctl's own, stamped, where the server's output goes;
+    // never blocks. For what watches along with the supervisor too.
+    void say(const QString &text);
+
 signals:
     // The server answered a status poll for the first time.
     void firstAnswer();
@@ -76,7 +80,6 @@ private:
     void keepAlive();
     void pass(bool errors, QByteArray &pending, const QByteArray &bytes, bool whole);
     void put(bool errors, const QByteArray &line);
-    void say(const QString &text);
     void finish(int status);
 
     SupervisedServer settings;
