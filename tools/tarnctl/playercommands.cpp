@@ -43,6 +43,15 @@ int usageError(const QString &why)
     return exitUsage;
 }
 
+// The reply's text as the server sent it, each datagram without its header.
+QByteArray replyBytes(const QByteArrayList &replies)
+{
+    QByteArray text;
+    for (const QByteArray &datagram : replies)
+        text += datagram.mid(replyHeaderSize);
+    return text;
+}
+
 QJsonValue numberOrText(const QString &text)
 {
     bool ok = false;
@@ -87,7 +96,7 @@ int showPlayers(const Options &options, bool asJson)
     if (const int failed
         = askOnce(options, statusPollPart(), replies))
         return failed;
-    const StatusReply reply = parseStatusReply(replyText(replies));
+    const StatusReply reply = parseStatusReply(replyBytes(replies));
     if (reply.kind != StatusReply::Kind::Players) {
         complain(QStringLiteral("cannot read the player list: %1")
                      .arg(reply.kind == StatusReply::Kind::Unreadable
@@ -149,9 +158,9 @@ std::optional<int> runPlayerCommand(const QStringList &arguments)
     return runRcon(options);
 }
 
-QByteArray playersJson(const QString &statusReplyText)
+QByteArray playersJson(const QByteArrayList &replies)
 {
-    return json(parseStatusReply(statusReplyText)).toUtf8();
+    return json(parseStatusReply(replyBytes(replies))).toUtf8();
 }
 
 QString playerUsageText()

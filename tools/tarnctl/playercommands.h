@@ -4,7 +4,7 @@
 // `unban ADDRESS`, `bans` and `map NAME`, with the options and the exit
 // statuses of `rcon`.
 
-#include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -16,7 +16,7 @@ namespace tarnctl {
 std::optional<int> runPlayerCommand(const QStringList &arguments);
 
 // The map and the players of a status reply, as JSON for monitoring.
-QByteArray playersJson(const QString &statusReplyText);
+QByteArray playersJson(const QByteArrayList &replies);
 
 QString playerUsageText();
 

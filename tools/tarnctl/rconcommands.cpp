@@ -55,9 +55,8 @@ int exchange(
     QByteArrayList replies;
     if (const int failed = ask(client, target, commandPart, options, replies))
         return failed;
-    const QString text = replyText(replies);
     // Output nobody receives is a failure, never a success.
-    return print(options.json ? QString::fromUtf8(playersJson(text)) : text) ? 0 : 1;
+    return (options.json ? print(playersJson(replies)) : print(replyText(replies))) ? 0 : 1;
 }
 
 int run(const Options &options, const QString &commandPart, bool repeat)
