@@ -77,6 +77,7 @@ void TestTarnctlConfig::writesLikeGo()
 void TestTarnctlConfig::messagesAndOptions()
 {
     TestStore store;
+    rEGpUT(hkeyLocalMachine, launcherKey, "Host_Name", "Unregistered");
     const Run unregistered = runTarnctl({"config"});
     QCOMPARE(unregistered.status, 1);
     QVERIFY2(unregistered.err.contains("\n  tarnreg add \"HKLM\\SOFTWARE\\Microsoft\\Windows\\"

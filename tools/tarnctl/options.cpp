@@ -28,9 +28,6 @@ SecondsRange rangeOf(const QString &name)
         return {0.1, 60};
     if (name == u"--within")
         return {0.001, longestSeconds};
-    // Under one poll interval every server would count as hung.
-    if (name == u"--hang-after")
-        return {3, 3600};
     return {0.1, 600};
 }
 
