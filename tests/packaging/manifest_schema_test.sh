@@ -2,10 +2,10 @@
 # The Kubernetes manifests checked against the Kubernetes API schema, with
 # npm packages installed into WORK_DIR.
 #
-# manifest_schema_test.sh MANIFEST_DIR WORK_DIR
+# manifest_schema_test.sh WORK_DIR MANIFEST_DIR...
 set -u
-manifests=$1
-work=$2
+work=$1
+shift
 here=$(cd "$(dirname "$0")/kubernetes" && pwd)
 
 for tool in node npm; do
@@ -30,4 +30,8 @@ if [ "$(cat "$work/installed" 2>/dev/null)" != "$checker" ]; then
     fi
     echo "$checker" >"$work/installed"
 fi
-NODE_PATH=$work/node_modules exec node "$here/validate.js" "$manifests"/*.yaml
+manifests=()
+for folder in "$@"; do
+    manifests+=("$folder"/*.yaml)
+done
+NODE_PATH=$work/node_modules exec node "$here/validate.js" "${manifests[@]}"
