@@ -91,7 +91,7 @@ private:
     QAction *banAction;
     QAction *bansAction;
     QPointer<QDialog> bansView;
-    QListWidget *banList = nullptr;
+    QPointer<QListWidget> banList;
     QHostAddress remoteHost;
     quint16 remotePort = 0;
 };

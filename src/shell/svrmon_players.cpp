@@ -226,7 +226,6 @@ void SvrMon::showBans()
         remove->setAccessibleName(tr("Remove the selected address from the ban list"));
         connect(remove, &QPushButton::clicked, this, &SvrMon::removeBan);
         connect(buttons, &QDialogButtonBox::rejected, bansView, &QDialog::close);
-        connect(bansView, &QObject::destroyed, this, [this] { banList = nullptr; });
         auto *layout = new QVBoxLayout(bansView);
         layout->addWidget(banList);
         layout->addWidget(buttons);
