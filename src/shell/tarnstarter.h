@@ -90,6 +90,7 @@ private:
     MapCycle mapCycle;
     SysTray *sysTray;
     bool launching = false;
+    bool storeFailureShown = false;
     PendingClose pendingClose = PendingClose::None;
     QString gameFolderShort;
     QStringList launchFailures;
