@@ -4,6 +4,7 @@
 
 #include "launchcommands.h"
 #include "options.h"
+#include "platform/console.h"
 #include "rconcommands.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,8 @@
 
 int main(int argc, char **argv)
 {
+    // Names and values are printed in UTF-8 on every system.
+    const platform::Utf8Console console;
     QCoreApplication app(argc, argv);
     using namespace tarnctl;
     const ParsedCommandLine parsed = parseCommandLine(app.arguments().mid(1));
