@@ -76,8 +76,14 @@ long writeValue(const platform::RegPlace &place, const std::string &name, const 
 
 void removeValue(const platform::RegPlace &place, const std::string &name)
 {
+    // A key opened for reading cannot lose a value, and creating one that is
+    // missing would leave an empty key behind: only an existing key is opened
+    // for writing.
     platform::Key key = 0;
     if (platform::regOpenKey(place.hive, place.keyPath, &key) != platform::errorSuccess)
+        return;
+    platform::regCloseKey(key);
+    if (platform::regCreateKey(place.hive, place.keyPath, &key) != platform::errorSuccess)
         return;
     platform::regDeleteValue(key, name);
     platform::regCloseKey(key);
