@@ -18,21 +18,17 @@ namespace {
 const QString ownKey = "SOFTWARE\\Quillon\\TarnLauncher";
 const wchar_t *const ownKeyW = L"SOFTWARE\\Quillon\\TarnLauncher";
 
-// A program's exit code, here of Windows' own reg.exe or of tarnreg.
-int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+// A program's exit code and output: Windows' own reg.exe (as an installer or
+// an operator runs it) or tarnreg.
+int run(QStringList arguments, QByteArray *output = nullptr)
 {
     QProcess process;
-    process.start(program, arguments);
+    const QString program = arguments.takeFirst();
+    process.start(program, program == "reg.exe" ? arguments << "/f" : arguments);
     process.waitForFinished(60000);
     if (output)
         *output = process.readAllStandardOutput();
     return process.exitCode();
-}
-
-// Windows' own reg.exe, as an installer or an operator runs it.
-int reg(const QStringList &arguments)
-{
-    return run("reg.exe", arguments + QStringList {"/f"});
 }
 
 // A value as a program that uses the wide calls reads it; "-" when missing.
@@ -93,7 +89,7 @@ private slots:
         for (const QString &key : QStringList {"HKLM\\SOFTWARE\\Quillon /reg:32",
                  "HKLM\\SOFTWARE\\Quillon", "HKCU\\Software\\Quillon",
                  "HKCU\\Software\\Classes\\VirtualStore", "HKLM\\" + gameRegistrationKey})
-            reg(QStringList {"delete"} + key.split(' '));
+            run(QStringList {"reg.exe", "delete"} + key.split(' '));
     }
 
     void textIsTheSameInEveryCodePage()
@@ -102,31 +98,33 @@ private slots:
         QCOMPARE(systemValue(HKEY_LOCAL_MACHINE, ownKeyW, L"Host_Name", RRF_SUBKEY_WOW6432KEY),
             "Café €");
         // As the game's installer registers its folder.
-        QCOMPARE(
-            reg({"add", "HKLM\\" + gameRegistrationKey, "/v", "Path", "/d", "C:\\Spiele é"}), 0);
+        QCOMPARE(run({"reg.exe", "add", "HKLM\\" + gameRegistrationKey, "/v", "Path", "/d",
+                     "C:\\Spiele é"}),
+            0);
         QCOMPARE(RegGet(hkeyLocalMachine, gameRegistrationKey, "Path"), "C:\\Spiele é");
     }
 
     void theOwnKeyIsThe32BitOneRegExeWrites()
     {
-        QCOMPARE(reg({"add", "HKLM\\" + ownKey, "/v", "Frag_Limit", "/d", "Tür 7", "/reg:32"}), 0);
+        QCOMPARE(run({"reg.exe", "add", "HKLM\\" + ownKey, "/v", "Frag_Limit", "/d", "Tür 7",
+                     "/reg:32"}),
+            0);
         QCOMPARE(RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit"), "Tür 7");
         // tarnreg chooses the view as reg.exe does.
-        const QString tarnreg = qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg";
+        const QStringList query = {qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg",
+            "query", "HKLM\\" + ownKey, "/v", "Frag_Limit"};
         QByteArray shown;
-        QCOMPARE(
-            run(tarnreg, {"query", "HKLM\\" + ownKey, "/v", "Frag_Limit", "/reg:32"}, &shown), 0);
-        QVERIFY(shown.contains("Tür 7"));
-        QCOMPARE(run(tarnreg, {"query", "HKLM\\" + ownKey, "/v", "Frag_Limit", "/reg:64"}), 1);
+        QVERIFY(run(query + QStringList {"/reg:32"}, &shown) == 0 && shown.contains("Tür 7"));
+        QCOMPARE(run(query + QStringList {"/reg:64"}), 1);
     }
 
     void aStandardUserKeepsSettingsPerUser()
     {
         QStringList said;
         setStoreWriteFailureHandler([&](const QString &reason) { said << reason; });
-        reg({"add", "HKLM\\" + ownKey, "/v", "Map_Name", "/d", "dm/machine", "/reg:32"});
+        run({"reg.exe", "add", "HKLM\\" + ownKey, "/v", "Map_Name", "/d", "dm/machine", "/reg:32"});
         // What Windows kept of the original launcher's writes for this user.
-        reg({"add",
+        run({"reg.exe", "add",
             "HKCU\\Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Quillon"
             "\\TarnLauncher",
             "/v", "Game_Type", "/d", "3"});

@@ -74,12 +74,8 @@ public:
         QDir(dir.path()).mkpath(QStringLiteral("USER/MAPLISTS"));
         if (server != Server::None) {
             const QString tool = server == Server::Tarnded ? "tarnded" : "startmark";
-            // Without the program every later step would fail for a reason
-            // far from this one.
             if (!QFile::copy(toolPath(tool), path(program)))
-                QTest::qFail(qPrintable("cannot copy " + toolPath(tool)
-                                 + " into the game folder (is TARN_TOOLS_DIR the build's tools "
-                                   "folder?)"),
+                QTest::qFail(qPrintable("cannot copy " + toolPath(tool) + ": no TARN_TOOLS_DIR?"),
                     __FILE__, __LINE__);
         }
     }
