@@ -6,7 +6,7 @@
 # Usage: check-installer.sh INSTALLER WORKFOLDER
 set -euo pipefail
 installer=$(realpath "$1")
-export WINEPREFIX=$2/installer-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$(realpath -m "$2")/installer-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 fail() {
     echo "check-installer: $*" >&2
     exit 1
@@ -22,6 +22,9 @@ folder="$WINEPREFIX/drive_c/Program Files/Tarn Server Launcher"
 
 # A setting as the launcher keeps it, which uninstalling must leave.
 wine reg add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Host_Name /d kept /reg:32 /f >/dev/null
+# The X session below needs a Wine of its own: a desktop started without a
+# display would keep the launcher's window off the X server.
+wineserver -w
 
 # The launcher, in an X server of its own, shows its window.
 export folder
