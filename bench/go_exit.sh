@@ -21,7 +21,9 @@ for flavour in plain sanitized; do
         -DTARN_SANITIZE="$sanitize" >/dev/null
     cmake --build "$build" -j"$(nproc)" --target test_launch >/dev/null
     store=$(mktemp -d)
+    # The test copies the server programs from the build, as under CTest.
     TARN_GO_EXIT_RUNS=$runs QT_QPA_PLATFORM=offscreen TARNSTARTER_REGISTRY="$store/registry.db" \
+        TARN_TOOLS_DIR="$build/tools" \
         ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         "$build/tests/launch/test_launch" exitOrCloseAtAnyMomentOfGo
     rm -rf "$store"

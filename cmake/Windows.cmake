@@ -33,3 +33,18 @@ if(CMAKE_CROSSCOMPILING)
         WORLD_READ WORLD_EXECUTE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 endif()
+
+# Every program carries the program icon, a manifest and its version, as
+# Explorer shows them.
+enable_language(RC)
+function(tarn_windows_resources target description)
+    set(TARN_PROGRAM ${target})
+    set(TARN_DESCRIPTION ${description})
+    set(folder ${CMAKE_BINARY_DIR}/resources/${target})
+    set(TARN_MANIFEST ${folder}/${target}.manifest)
+    set(TARN_ICON ${CMAKE_SOURCE_DIR}/packaging/windows/tarnstarter.ico)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/program.manifest ${TARN_MANIFEST} @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/program.rc.in ${folder}/${target}.rc
+        @ONLY)
+    target_sources(${target} PRIVATE ${folder}/${target}.rc)
+endfunction()

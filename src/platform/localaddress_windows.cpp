@@ -7,6 +7,29 @@
 
 namespace platform {
 
+namespace {
+
+bool isLinkLocal(const unsigned char *bytes)
+{
+    return bytes[0] == 169 && bytes[1] == 254;
+}
+
+// The interface that traffic to the Internet leaves by: the one holding the
+// default route. The route to an address of the documentation range
+// (198.51.100.1) is the default one on every machine; asking for it sends
+// nothing.
+DWORD defaultRouteInterface()
+{
+    DWORD index = 0;
+    return GetBestInterface(htonl(0xC6336401), &index) == NO_ERROR ? index : 0;
+}
+
+} // namespace
+
+// Hyper-V, WSL, VPN and VirtualBox adapters are up too, and often listed
+// first: the adapter of the default route is the one others reach this
+// machine by. A link-local 169.254 address (an adapter that found no DHCP
+// server) is never the answer.
 std::string localIpv4Address()
 {
     constexpr ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST
@@ -22,6 +45,8 @@ std::string localIpv4Address()
     }
     if (status != NO_ERROR)
         return "127.0.0.1";
+    const DWORD routed = defaultRouteInterface();
+    std::string first;
     for (auto *adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES *>(buffer.data()); adapter;
          adapter = adapter->Next) {
         if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
@@ -33,11 +58,17 @@ std::string localIpv4Address()
                 continue;
             const auto *bytes = reinterpret_cast<const unsigned char *>(
                 &reinterpret_cast<const sockaddr_in *>(address)->sin_addr);
-            return std::to_string(bytes[0]) + '.' + std::to_string(bytes[1]) + '.'
+            if (isLinkLocal(bytes))
+                continue;
+            const std::string text = std::to_string(bytes[0]) + '.' + std::to_string(bytes[1]) + '.'
                 + std::to_string(bytes[2]) + '.' + std::to_string(bytes[3]);
+            if (routed && adapter->IfIndex == routed)
+                return text;
+            if (first.empty())
+                first = text;
         }
     }
-    return "127.0.0.1";
+    return first.empty() ? "127.0.0.1" : first;
 }
 
 } // namespace platform

@@ -30,10 +30,18 @@ bool resolveLaunch(const std::string &program, const std::string &arguments,
 // a Windows command line. The program runs detached, in `workingDirectory`
 // (a Windows-style or host path). On Linux it runs in a session of its own
 // with stdin, stdout and stderr on /dev/null, a Windows executable through
-// wine when wine is installed; on Windows it runs minimized in a console of
-// its own, its command line the quoted program and `arguments` as given.
+// wine when wine is installed; on Windows it runs in a console of its own,
+// its command line the quoted program and `arguments` as given, and its
+// window as `window` says.
 // Returns false, with the reason in `error`, when nothing was started.
+enum class StartWindow {
+    // A server: minimized, leaving the focus where it is.
+    minimizedInBackground,
+    // A program the user asked to see.
+    normal,
+};
 bool startDetached(const std::string &program, const std::string &arguments,
-    const std::string &workingDirectory, std::string *error);
+    const std::string &workingDirectory, std::string *error,
+    StartWindow window = StartWindow::minimizedInBackground);
 
 } // namespace platform

@@ -255,8 +255,9 @@ bool resolveProgram(
     return true;
 }
 
+// A desktop places the windows of the programs started here itself.
 bool startDetached(const std::string &program, const std::string &arguments,
-    const std::string &workingDirectory, std::string *error)
+    const std::string &workingDirectory, std::string *error, StartWindow)
 {
     if (error)
         error->clear();

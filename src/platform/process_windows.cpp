@@ -35,7 +35,7 @@ bool resolveProgram(
 // with the command line Windows programs expect: the program in quotes, then
 // the arguments exactly as given.
 bool startDetached(const std::string &program, const std::string &arguments,
-    const std::string &workingDirectory, std::string *error)
+    const std::string &workingDirectory, std::string *error, StartWindow window)
 {
     if (error)
         error->clear();
@@ -51,7 +51,7 @@ bool startDetached(const std::string &program, const std::string &arguments,
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    startup.wShowWindow = window == StartWindow::normal ? SW_SHOWNORMAL : SW_SHOWMINNOACTIVE;
     PROCESS_INFORMATION started = {};
     if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
             CREATE_NEW_CONSOLE, nullptr, folder.c_str(), &startup, &started))

@@ -32,6 +32,19 @@ constexpr bool isPredefinedKey(Key key)
     return key >= hkeyClassesRoot && key <= hkeyDynData;
 }
 
+// 64-bit Windows shows 32-bit programs a view of HKLM\SOFTWARE of their own
+// (WOW6432Node). A root key with one of these added is opened in that view,
+// as reg.exe's /reg:32 and /reg:64 choose; the keys below it stay in it. The
+// SQLite store has one view only and takes the root key without them.
+constexpr Key registryView32 = Key(1) << 32;
+constexpr Key registryView64 = Key(1) << 33;
+
+constexpr Key withoutView(Key key)
+{
+    const Key root = key & ~(registryView32 | registryView64);
+    return isPredefinedKey(root) ? root : key;
+}
+
 constexpr std::uint32_t regNone = 0;
 constexpr std::uint32_t regSz = 1;
 constexpr std::uint32_t regBinary = 3;
@@ -64,5 +77,21 @@ struct RegWrite
 };
 
 #include "platform/registry_calls.inc"
+
+// A key where the program's settings may be kept.
+struct RegPlace
+{
+    Key hive;
+    std::string keyPath;
+};
+
+// Where a setting of hive\keyPath is looked for, first found first, and
+// where it is written: the first of the write places that takes it. The
+// SQLite store has one place. On Windows a standard user cannot write below
+// HKLM; the settings are then kept per user, under HKCU with the same path,
+// and the copy Windows made of a 32-bit program's HKLM settings for such a
+// user (VirtualStore) is still found.
+std::vector<RegPlace> settingReadPlaces(Key hive, const std::string &keyPath);
+std::vector<RegPlace> settingWritePlaces(Key hive, const std::string &keyPath);
 
 } // namespace platform

@@ -15,8 +15,10 @@ namespace fs = std::filesystem;
 
 std::string registryLocation()
 {
-    if (const char *path = std::getenv("TARNSTARTER_REGISTRY"); path && *path)
-        return path;
+    // The wide environment: the narrow one holds the ANSI code page's idea
+    // of the name.
+    if (const wchar_t *path = _wgetenv(L"TARNSTARTER_REGISTRY"); path && *path)
+        return utf8FromWide(path);
     return {};
 }
 

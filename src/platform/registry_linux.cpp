@@ -2,18 +2,19 @@
 
 #include "platform/registry_sqlite.h"
 
-// Linux has no registry of its own: the SQLite store serves every call.
+// Linux has no registry of its own: the SQLite store serves every call, in
+// its one view.
 
 namespace platform {
 
 long regOpenKey(Key parent, const std::string &subKey, Key *result)
 {
-    return sqlite::regOpenKey(parent, subKey, result);
+    return sqlite::regOpenKey(withoutView(parent), subKey, result);
 }
 
 long regCreateKey(Key parent, const std::string &subKey, Key *result)
 {
-    return sqlite::regCreateKey(parent, subKey, result);
+    return sqlite::regCreateKey(withoutView(parent), subKey, result);
 }
 
 long regQueryValue(
@@ -54,9 +55,22 @@ long regCloseKey(Key key)
     return sqlite::regCloseKey(key);
 }
 
+std::vector<RegPlace> settingReadPlaces(Key hive, const std::string &keyPath)
+{
+    return {{hive, keyPath}};
+}
+
+std::vector<RegPlace> settingWritePlaces(Key hive, const std::string &keyPath)
+{
+    return {{hive, keyPath}};
+}
+
 long regWriteBatch(const std::vector<RegWrite> &writes)
 {
-    return sqlite::regWriteBatch(writes);
+    std::vector<RegWrite> plain = writes;
+    for (RegWrite &write : plain)
+        write.hive = withoutView(write.hive);
+    return sqlite::regWriteBatch(plain);
 }
 
 void openStoreReadOnly()

@@ -1,12 +1,16 @@
 // The registry calls on Windows: the system's registry through advapi32,
 // unless $TARNSTARTER_REGISTRY names a SQLite file for a portable set-up.
 //
-// Names and values go through the "A" calls, which convert them with the
-// system's ANSI code page: Windows-1252 on the western systems the game is
-// sold for.
+// The program's names and values are Windows-1252 bytes. They go through the
+// wide calls, each byte its own character, so that the registry holds the
+// same text whatever the machine's ANSI code page is (the "A" calls would
+// read the bytes in that code page: Cyrillic on a Russian system, or cut
+// short on a Japanese one). Text read back that the code page cannot hold
+// becomes '?'.
 
 #include "platform/registry.h"
 
+#include "platform/codepage.h"
 #include "platform/pathparts.h"
 #include "platform/registry_sqlite.h"
 #include "platform/registry_store.h"
@@ -27,6 +31,7 @@ bool portable()
 // system sign-extends them.
 HKEY handle(Key key)
 {
+    key = withoutView(key);
     if (isPredefinedKey(key))
         return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(key)));
     return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
@@ -37,6 +42,74 @@ Key keyOf(HKEY key)
     return static_cast<Key>(reinterpret_cast<std::uintptr_t>(key));
 }
 
+// The view a root key names; keys opened below one carry theirs already.
+REGSAM viewOf(Key key)
+{
+    if (withoutView(key) == key)
+        return 0;
+    return (key & registryView32) ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+std::wstring wide(const std::string &bytes)
+{
+    const std::u16string text = cp1252ToUtf16(bytes);
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string narrow(const wchar_t *text, std::size_t length)
+{
+    return utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t *>(text), length));
+}
+
+bool isText(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// A value's data as the registry holds it: text as UTF-16, one character
+// per byte of the program's text.
+std::vector<BYTE> systemData(DWORD type, const std::uint8_t *data, std::size_t size)
+{
+    if (!isText(type))
+        return std::vector<BYTE>(data, data + size);
+    const std::wstring text = wide(std::string(reinterpret_cast<const char *>(data), size));
+    const auto *bytes = reinterpret_cast<const BYTE *>(text.data());
+    return std::vector<BYTE>(bytes, bytes + text.size() * sizeof(wchar_t));
+}
+
+std::vector<std::uint8_t> programData(DWORD type, std::vector<BYTE> data)
+{
+    if (!isText(type))
+        return data;
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    std::copy(data.begin(), data.begin() + text.size() * sizeof(wchar_t),
+        reinterpret_cast<BYTE *>(text.data()));
+    const std::string bytes = narrow(text.data(), text.size());
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+long setSystemValue(HKEY key, const std::wstring &name, DWORD type, const std::vector<BYTE> &data)
+{
+    return RegSetValueExW(key, name.c_str(), 0, type, data.data(), DWORD(data.size()));
+}
+
+// A value whole, read again should it grow between the size query and the
+// read.
+long readSystemValue(HKEY key, const std::wstring &name, DWORD *type, std::vector<BYTE> *data)
+{
+    long status = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 4 && status == ERROR_MORE_DATA; ++attempt) {
+        DWORD size = 0;
+        status = RegQueryValueExW(key, name.c_str(), nullptr, type, nullptr, &size);
+        if (status != ERROR_SUCCESS)
+            return status;
+        data->resize(size);
+        status = RegQueryValueExW(key, name.c_str(), nullptr, type, data->data(), &size);
+        data->resize(size);
+    }
+    return status;
+}
+
 std::string joinParts(const std::vector<std::string> &parts, std::size_t count)
 {
     std::string path;
@@ -45,36 +118,32 @@ std::string joinParts(const std::vector<std::string> &parts, std::size_t count)
     return path;
 }
 
-std::string keyPath(const std::string &path)
+std::wstring keyPath(const std::string &path)
 {
     const std::vector<std::string> parts = keyPathParts(path);
-    return joinParts(parts, parts.size());
-}
-
-long openSystemKey(Key parent, const std::string &subKey, REGSAM access, Key *result)
-{
-    if (!result)
-        return errorInvalidParameter;
-    HKEY opened = nullptr;
-    const long status = RegOpenKeyExA(handle(parent), keyPath(subKey).c_str(), 0, access, &opened);
-    if (status == ERROR_SUCCESS)
-        *result = keyOf(opened);
-    return status;
+    return wide(joinParts(parts, parts.size()));
 }
 
 struct OldValue
 {
     HKEY key;
-    std::string name;
+    std::wstring name;
     bool existed;
     DWORD type;
     std::vector<BYTE> data;
 };
 
+struct CreatedKey
+{
+    HKEY root;
+    std::wstring path;
+    REGSAM view;
+};
+
 // What a batch changed, so that a failure part way can put it back.
 struct Undo
 {
-    std::vector<std::pair<HKEY, std::string>> createdKeys;
+    std::vector<CreatedKey> createdKeys;
     std::vector<OldValue> values;
     std::vector<HKEY> openKeys;
 
@@ -82,13 +151,12 @@ struct Undo
     {
         for (auto value = values.rbegin(); value != values.rend(); ++value) {
             if (value->existed)
-                RegSetValueExA(value->key, value->name.c_str(), 0, value->type, value->data.data(),
-                    DWORD(value->data.size()));
+                setSystemValue(value->key, value->name, value->type, value->data);
             else
-                RegDeleteValueA(value->key, value->name.c_str());
+                RegDeleteValueW(value->key, value->name.c_str());
         }
         for (auto key = createdKeys.rbegin(); key != createdKeys.rend(); ++key)
-            RegDeleteKeyA(key->first, key->second.c_str());
+            RegDeleteKeyExW(key->root, key->path.c_str(), key->view, 0);
     }
 
     ~Undo()
@@ -110,8 +178,8 @@ long checkWrite(const RegWrite &write)
         if (whole && write.hasValue)
             access |= KEY_SET_VALUE;
         HKEY key = nullptr;
-        const long status
-            = RegOpenKeyExA(handle(write.hive), joinParts(parts, depth).c_str(), 0, access, &key);
+        const long status = RegOpenKeyExW(handle(write.hive), wide(joinParts(parts, depth)).c_str(),
+            0, access | viewOf(write.hive), &key);
         if (status == ERROR_SUCCESS) {
             RegCloseKey(key);
             return errorSuccess;
@@ -125,38 +193,31 @@ long checkWrite(const RegWrite &write)
 long applyWrite(const RegWrite &write, Undo &undo)
 {
     const std::vector<std::string> parts = keyPathParts(write.keyPath);
+    const REGSAM view = viewOf(write.hive);
     HKEY key = handle(write.hive);
     for (std::size_t depth = 1; depth <= parts.size(); ++depth) {
         HKEY child = nullptr;
         DWORD disposition = 0;
-        const long status = RegCreateKeyExA(key, parts[depth - 1].c_str(), 0, nullptr,
-            REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &child, &disposition);
+        const long status = RegCreateKeyExW(key, wide(parts[depth - 1]).c_str(), 0, nullptr,
+            REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE | view, nullptr, &child, &disposition);
         if (status != ERROR_SUCCESS)
             return status;
         undo.openKeys.push_back(child);
         if (disposition == REG_CREATED_NEW_KEY)
-            undo.createdKeys.emplace_back(handle(write.hive), joinParts(parts, depth));
+            undo.createdKeys.push_back({handle(write.hive), wide(joinParts(parts, depth)), view});
         key = child;
     }
     if (!write.hasValue)
         return errorSuccess;
-    OldValue old {key, write.valueName, false, REG_NONE, {}};
-    DWORD size = 0;
-    long status
-        = RegQueryValueExA(key, write.valueName.c_str(), nullptr, &old.type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        old.data.resize(size);
-        status = RegQueryValueExA(
-            key, write.valueName.c_str(), nullptr, &old.type, old.data.data(), &size);
-        old.data.resize(size);
-        old.existed = status == ERROR_SUCCESS;
-    }
+    OldValue old {key, wide(write.valueName), false, REG_NONE, {}};
+    const long status = readSystemValue(key, old.name, &old.type, &old.data);
+    old.existed = status == ERROR_SUCCESS;
     // A value that cannot be read back could not be put back either.
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         return status;
     undo.values.push_back(std::move(old));
-    return RegSetValueExA(
-        key, write.valueName.c_str(), 0, write.type, write.data.data(), DWORD(write.data.size()));
+    return setSystemValue(key, wide(write.valueName), write.type,
+        systemData(write.type, write.data.data(), write.data.size()));
 }
 
 } // namespace
@@ -164,19 +225,26 @@ long applyWrite(const RegWrite &write, Undo &undo)
 long regOpenKey(Key parent, const std::string &subKey, Key *result)
 {
     if (portable())
-        return sqlite::regOpenKey(parent, subKey, result);
-    return openSystemKey(parent, subKey, KEY_READ, result);
+        return sqlite::regOpenKey(withoutView(parent), subKey, result);
+    if (!result)
+        return errorInvalidParameter;
+    HKEY opened = nullptr;
+    const long status = RegOpenKeyExW(
+        handle(parent), keyPath(subKey).c_str(), 0, KEY_READ | viewOf(parent), &opened);
+    if (status == ERROR_SUCCESS)
+        *result = keyOf(opened);
+    return status;
 }
 
 long regCreateKey(Key parent, const std::string &subKey, Key *result)
 {
     if (portable())
-        return sqlite::regCreateKey(parent, subKey, result);
+        return sqlite::regCreateKey(withoutView(parent), subKey, result);
     if (!result)
         return errorInvalidParameter;
     HKEY created = nullptr;
-    const long status = RegCreateKeyExA(handle(parent), keyPath(subKey).c_str(), 0, nullptr,
-        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &created, nullptr);
+    const long status = RegCreateKeyExW(handle(parent), keyPath(subKey).c_str(), 0, nullptr,
+        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE | viewOf(parent), nullptr, &created, nullptr);
     if (status == ERROR_SUCCESS)
         *result = keyOf(created);
     return status;
@@ -190,16 +258,20 @@ long regQueryValue(
     if (data && !size)
         return errorInvalidParameter;
     DWORD valueType = 0;
-    DWORD length = size ? *size : 0;
-    const long status = RegQueryValueExA(
-        handle(key), name.c_str(), nullptr, &valueType, data, size ? &length : nullptr);
-    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
+    std::vector<BYTE> stored;
+    const long status = readSystemValue(handle(key), wide(name), &valueType, &stored);
+    if (status != ERROR_SUCCESS)
         return status;
+    const std::vector<std::uint8_t> value = programData(valueType, std::move(stored));
     if (type)
         *type = valueType;
-    if (size)
-        *size = length;
-    return status;
+    if (!size)
+        return errorSuccess;
+    const bool fits = value.size() <= *size;
+    if (data && fits)
+        std::copy(value.begin(), value.end(), data);
+    *size = std::uint32_t(value.size());
+    return !data || fits ? errorSuccess : errorMoreData;
 }
 
 long regSetValue(Key key, const std::string &name, std::uint32_t type, const std::uint8_t *data,
@@ -209,14 +281,14 @@ long regSetValue(Key key, const std::string &name, std::uint32_t type, const std
         return sqlite::regSetValue(key, name, type, data, size);
     if (!data && size)
         return errorInvalidParameter;
-    return RegSetValueExA(handle(key), name.c_str(), 0, type, data, size);
+    return setSystemValue(handle(key), wide(name), type, systemData(type, data, size));
 }
 
 long regDeleteValue(Key key, const std::string &name)
 {
     if (portable())
         return sqlite::regDeleteValue(key, name);
-    return RegDeleteValueA(handle(key), name.c_str());
+    return RegDeleteValueW(handle(key), wide(name).c_str());
 }
 
 long regEnumKey(Key key, std::uint32_t index, std::string *name)
@@ -226,12 +298,12 @@ long regEnumKey(Key key, std::uint32_t index, std::string *name)
     if (!name)
         return errorInvalidParameter;
     // A key name is at most 255 characters.
-    char buffer[256];
-    DWORD length = sizeof buffer;
+    wchar_t buffer[256];
+    DWORD length = DWORD(std::size(buffer));
     const long status
-        = RegEnumKeyExA(handle(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+        = RegEnumKeyExW(handle(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_SUCCESS)
-        name->assign(buffer, length);
+        *name = narrow(buffer, length);
     return status;
 }
 
@@ -247,23 +319,24 @@ long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t
     for (int attempt = 0; attempt < 4 && status == ERROR_MORE_DATA; ++attempt) {
         DWORD longestName = 0;
         DWORD longestData = 0;
-        status = RegQueryInfoKeyA(handle(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        status = RegQueryInfoKeyW(handle(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
             nullptr, &longestName, &longestData, nullptr, nullptr);
         if (status != ERROR_SUCCESS)
             return status;
-        std::string nameBuffer(longestName + 1, '\0');
-        std::vector<std::uint8_t> dataBuffer(longestData);
+        std::wstring nameBuffer(longestName + 1, L'\0');
+        std::vector<BYTE> dataBuffer(longestData);
         DWORD nameLength = longestName + 1;
         DWORD dataLength = longestData;
         DWORD valueType = 0;
-        status = RegEnumValueA(handle(key), index, nameBuffer.data(), &nameLength, nullptr,
+        status = RegEnumValueW(handle(key), index, nameBuffer.data(), &nameLength, nullptr,
             &valueType, dataBuffer.data(), &dataLength);
         if (status == ERROR_SUCCESS) {
-            name->assign(nameBuffer.data(), nameLength);
+            *name = narrow(nameBuffer.data(), nameLength);
             if (type)
                 *type = valueType;
+            dataBuffer.resize(dataLength);
             if (data)
-                data->assign(dataBuffer.begin(), dataBuffer.begin() + dataLength);
+                *data = programData(valueType, std::move(dataBuffer));
         }
     }
     return status;
@@ -281,11 +354,43 @@ long regDeleteTree(Key parent, const std::string &subKey)
 
 long regCloseKey(Key key)
 {
-    if (isPredefinedKey(key))
+    if (isPredefinedKey(withoutView(key)))
         return errorSuccess;
     if (portable())
         return sqlite::regCloseKey(key);
     return RegCloseKey(handle(key));
+}
+
+// The per-user places matter only for HKLM in the system's registry.
+bool hasUserPlaces(Key hive)
+{
+    return !portable() && withoutView(hive) == hkeyLocalMachine;
+}
+
+std::vector<RegPlace> settingReadPlaces(Key hive, const std::string &keyPath)
+{
+    if (!hasUserPlaces(hive))
+        return {{hive, keyPath}};
+    std::vector<RegPlace> places {{hkeyCurrentUser, keyPath}};
+    // Windows virtualised the writes of a 32-bit program without a manifest
+    // that a standard user made below HKLM\SOFTWARE, in the 32-bit view.
+    const std::vector<std::string> parts = keyPathParts(keyPath);
+    if ((hive & registryView32) && parts.size() > 1
+        && CompareStringOrdinal(wide(parts[0]).c_str(), -1, L"SOFTWARE", -1, TRUE) == CSTR_EQUAL) {
+        const std::vector<std::string> below(parts.begin() + 1, parts.end());
+        places.push_back({hkeyCurrentUser,
+            "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\"
+                + joinParts(below, below.size())});
+    }
+    places.push_back({hive, keyPath});
+    return places;
+}
+
+std::vector<RegPlace> settingWritePlaces(Key hive, const std::string &keyPath)
+{
+    if (!hasUserPlaces(hive))
+        return {{hive, keyPath}};
+    return {{hive, keyPath}, {hkeyCurrentUser, keyPath}};
 }
 
 // The system registry has no transactions that every Windows (and Wine)
@@ -294,10 +399,14 @@ long regCloseKey(Key key)
 // values it changed and removes the keys it made.
 long regWriteBatch(const std::vector<RegWrite> &writes)
 {
-    if (portable())
-        return sqlite::regWriteBatch(writes);
+    if (portable()) {
+        std::vector<RegWrite> plain = writes;
+        for (RegWrite &write : plain)
+            write.hive = withoutView(write.hive);
+        return sqlite::regWriteBatch(plain);
+    }
     for (const RegWrite &write : writes) {
-        if (!isPredefinedKey(write.hive))
+        if (!isPredefinedKey(withoutView(write.hive)))
             return errorInvalidHandle;
     }
     for (const RegWrite &write : writes) {

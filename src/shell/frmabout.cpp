@@ -52,8 +52,8 @@ void frmAbout::StartSysInfo()
     const QString viewer = sysInfoViewerPath();
     std::string reason;
     if (!viewer.isEmpty()
-        && platform::startDetached(
-            viewer.toStdString(), std::string(), QDir::currentPath().toStdString(), &reason))
+        && platform::startDetached(viewer.toStdString(), std::string(),
+            QDir::currentPath().toStdString(), &reason, platform::StartWindow::normal))
         return;
     showMessageBox(this, QMessageBox::NoIcon, appTitle,
         QStringLiteral("System Information Is Unavailable At This Time"));

@@ -8,6 +8,7 @@
 #include "shell/frmcustcfg.h"
 #include "shell/frmhelp.h"
 #include "shell/frmmapadd.h"
+#include "shell/messagebox.h"
 #include "shell/singlewindow.h"
 #include "shell/svrmon.h"
 #include "shell/tcptable.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QStringListModel>
+#include <utility>
 
 TarnStarter::TarnStarter(QWidget *parent)
     : QMainWindow(parent),
@@ -71,6 +73,19 @@ TarnStarter::TarnStarter(QWidget *parent)
         });
     }
 
+    // A setting that cannot be stored is said once, after the event that
+    // tried, not in the middle of it.
+    setStoreWriteFailureHandler([this](const QString &reason) {
+        if (std::exchange(storeFailureShown, true))
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, reason] {
+                showMessageBox(
+                    this, QMessageBox::Warning, QStringLiteral("Tarn Server Launcher"), reason);
+            },
+            Qt::QueuedConnection);
+    });
     Form_Load();
 
     // The set-up has one fixed arrangement; the window can be minimized and
@@ -83,6 +98,7 @@ TarnStarter::TarnStarter(QWidget *parent)
 TarnStarter::~TarnStarter()
 {
     Form_Unload();
+    setStoreWriteFailureHandler({});
 }
 
 void TarnStarter::Form_Load()

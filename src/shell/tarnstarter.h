@@ -90,6 +90,7 @@ private:
     MapCycle mapCycle;
     SysTray *sysTray;
     bool launching = false;
+    bool storeFailureShown = false;
     PendingClose pendingClose = PendingClose::None;
 
     // The windows this one opens, each at most once. The monitor's session

@@ -20,45 +20,128 @@ QString formatDword(const std::uint8_t *data, std::uint32_t size)
     return QStringLiteral("%1").arg(qulonglong(single), 3, 10, QLatin1Char('0'));
 }
 
+StoreWriteFailureHandler &writeFailureHandler()
+{
+    static StoreWriteFailureHandler handler;
+    return handler;
+}
+
+platform::Key viewOf(quint32 hive, const QString &keyPath)
+{
+    const bool own = keyPath.startsWith(launcherKey, Qt::CaseInsensitive)
+        && (keyPath.size() == launcherKey.size() || keyPath.at(launcherKey.size()) == u'\\');
+    return own ? hive | platform::registryView32 : hive;
+}
+
+bool samePlace(const platform::RegPlace &a, const platform::RegPlace &b)
+{
+    return a.hive == b.hive && a.keyPath == b.keyPath;
+}
+
+// A value as the registry gives it back through the 255-byte buffer: found
+// or not, and its text.
+bool readValue(const platform::RegPlace &place, const std::string &name, QString *text)
+{
+    platform::Key key = 0;
+    if (platform::regOpenKey(place.hive, place.keyPath, &key) != platform::errorSuccess)
+        return false;
+    // 254 characters and the terminating zero are the most a value can bring
+    // back; a longer one reads as "".
+    std::uint8_t buffer[255];
+    std::uint32_t size = sizeof buffer;
+    std::uint32_t type = platform::regNone;
+    const long status = platform::regQueryValue(key, name, &type, buffer, &size);
+    platform::regCloseKey(key);
+    if (status == platform::errorSuccess) {
+        if (type == platform::regDword)
+            *text = formatDword(buffer, size);
+        else if (size > 0)
+            *text
+                = fromWindows1252(QByteArrayView(reinterpret_cast<const char *>(buffer), size - 1));
+    }
+    return status == platform::errorSuccess || status == platform::errorMoreData;
+}
+
+long writeValue(const platform::RegPlace &place, const std::string &name, const std::string &data)
+{
+    platform::Key key = 0;
+    long status = platform::regCreateKey(place.hive, place.keyPath, &key);
+    if (status != platform::errorSuccess)
+        return status;
+    status = platform::regSetValue(key, name, platform::regSz,
+        reinterpret_cast<const std::uint8_t *>(data.data()), std::uint32_t(data.size()));
+    platform::regCloseKey(key);
+    return status;
+}
+
+void removeValue(const platform::RegPlace &place, const std::string &name)
+{
+    // A key opened for reading cannot lose a value, and creating one that is
+    // missing would leave an empty key behind: only an existing key is opened
+    // for writing.
+    platform::Key key = 0;
+    if (platform::regOpenKey(place.hive, place.keyPath, &key) != platform::errorSuccess)
+        return;
+    platform::regCloseKey(key);
+    if (platform::regCreateKey(place.hive, place.keyPath, &key) != platform::errorSuccess)
+        return;
+    platform::regDeleteValue(key, name);
+    platform::regCloseKey(key);
+}
+
 } // namespace
 
 QString RegGet(quint32 hive, const QString &keyPath, const QString &valueName)
 {
     if (!platform::isPredefinedKey(hive))
         return {};
-    platform::Key key = 0;
-    if (platform::regOpenKey(hive, toBytes(keyPath), &key) != platform::errorSuccess)
-        return {};
-
-    // The registry is asked with a 255-byte buffer: 254 characters and the
-    // terminating zero are the most a value can bring back.
-    std::uint8_t buffer[255];
-    std::uint32_t size = sizeof buffer;
-    std::uint32_t type = platform::regNone;
+    const std::string name = toBytes(valueName);
     QString result;
-    if (platform::regQueryValue(key, toBytes(valueName), &type, buffer, &size)
-        == platform::errorSuccess) {
-        if (type == platform::regDword)
-            result = formatDword(buffer, size);
-        else if (size > 0)
-            result
-                = fromWindows1252(QByteArrayView(reinterpret_cast<const char *>(buffer), size - 1));
+    for (const platform::RegPlace &place :
+        platform::settingReadPlaces(viewOf(hive, keyPath), toBytes(keyPath))) {
+        if (readValue(place, name, &result))
+            break;
     }
-    platform::regCloseKey(key);
     return result;
 }
 
-void rEGpUT(
+bool rEGpUT(
     quint32 hive, const QString &keyPath, const QString &valueName, const QString &valueText)
 {
-    platform::Key key = 0;
-    if (platform::regCreateKey(hive, toBytes(keyPath), &key) != platform::errorSuccess)
-        return;
+    const platform::Key viewed = viewOf(hive, keyPath);
+    const std::string path = toBytes(keyPath);
+    const std::string name = toBytes(valueName);
     std::string data = toBytes(valueText);
     data.push_back('\0');
-    platform::regSetValue(key, toBytes(valueName), platform::regSz,
-        reinterpret_cast<const std::uint8_t *>(data.data()), std::uint32_t(data.size()));
-    platform::regCloseKey(key);
+    long status = platform::errorInvalidHandle;
+    for (const platform::RegPlace &place : platform::settingWritePlaces(viewed, path)) {
+        status = writeValue(place, name, data);
+        if (status != platform::errorSuccess)
+            continue;
+        // Copies found before this place would hide what was just written.
+        for (const platform::RegPlace &before : platform::settingReadPlaces(viewed, path)) {
+            if (samePlace(before, place))
+                break;
+            removeValue(before, name);
+        }
+        return true;
+    }
+    if (const StoreWriteFailureHandler &handler = writeFailureHandler()) {
+        const QString why = status == platform::errorAccessDenied
+            ? QStringLiteral("access is denied")
+            : status == platform::errorRegistryCorrupt
+            ? QStringLiteral("the settings store is damaged or is not one")
+            : QStringLiteral("error %1").arg(status);
+        handler(QStringLiteral("The settings could not be saved (%1). Changes made now are lost "
+                               "when the launcher closes.")
+                    .arg(why));
+    }
+    return false;
+}
+
+void setStoreWriteFailureHandler(StoreWriteFailureHandler handler)
+{
+    writeFailureHandler() = std::move(handler);
 }
 
 QString numberedEntryName(int number)

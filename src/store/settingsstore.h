@@ -23,9 +23,19 @@ inline const QString customMapsKey = launcherKey + QStringLiteral("\\CustomMAPS"
 inline const QString customCommandsKey = launcherKey + QStringLiteral("\\CustomCMDS");
 inline const QString dmFlagsKey = launcherKey + QStringLiteral("\\DMFlags");
 
+// The launcher's own key is kept in the 32-bit programs' view of the
+// Windows registry, where the original 32-bit launcher kept it. Where HKLM
+// cannot be written, settings are kept per user (see settingReadPlaces).
 QString RegGet(quint32 hive, const QString &keyPath, const QString &valueName);
-void rEGpUT(
+// False when no place took the value; the reason goes to the failure
+// handler, if one is set.
+bool rEGpUT(
     quint32 hive, const QString &keyPath, const QString &valueName, const QString &valueText);
+
+// Receives, in words, why a setting could not be stored, for each write that
+// fails. An empty function sets none.
+using StoreWriteFailureHandler = std::function<void(const QString &reason)>;
+void setStoreWriteFailureHandler(StoreWriteFailureHandler handler);
 
 // Numbered lists keep entry k under the value name " k" (one leading blank).
 // Entry numbers are 16-bit: an entry past the last one is never read back.

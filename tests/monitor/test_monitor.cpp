@@ -350,12 +350,16 @@ private slots:
         rows[1].inOctets = rows[1].outOctets = 0x80000000;
         QStringList notices;
         const auto notice = [&notices](const QString &text) { notices.append(text); };
-        bool failRead = false;
+        bool failRead = false, growBeforeRead = false;
         CIpHelper helper(notice, [&](uint8_t *buffer, unsigned long *size, int) {
-            *size = static_cast<unsigned long>(platform::ifTableSize(rows.size()));
-            if (buffer && !failRead)
+            if (buffer && std::exchange(growBeforeRead, false))
+                rows.emplace_back();
+            const auto needed = static_cast<unsigned long>(platform::ifTableSize(rows.size()));
+            const bool fits = buffer && *size >= needed;
+            *size = needed;
+            if (fits && !failRead)
                 platform::encodeIfTable(rows, buffer);
-            return buffer ? (failRead ? 31ul : 0ul) : 122ul;
+            return fits ? (failRead ? 31ul : 0ul) : 122ul;
         });
         const auto once = helper.Interfaces();
         const CInterface *first = once->Item(1);
@@ -382,6 +386,9 @@ private slots:
         QVERIFY(!added && last == once->Item(4) && !once->Item(0) && !once->Item(5));
         once->Remove(1);
         QVERIFY(once->Count() == 3 && once->Item(1) == overlong);
+        // A row that comes between the size answer and the read is read too.
+        growBeforeRead = true;
+        QCOMPARE(helper.Interfaces()->Count(), 4);
         // A failed read leaves no totals and says nothing, unlike "not supported".
         failRead = true;
         QCOMPARE(helper.Interfaces()->Count(), 0);

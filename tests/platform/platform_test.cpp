@@ -31,7 +31,8 @@ int child(const std::string &mode, int argc, char **argv)
             std::string line;
             for (int i = 0; i < argc; ++i)
                 line += std::string(argv[i]) + '|';
-            return line + '\n' + std::filesystem::current_path().string() + '\n';
+            return line + '\n' + std::filesystem::current_path().string() + '\n' + startupWindow()
+                + '\n';
         }();
         std::filesystem::rename(report + ".tmp", report);
         return 0;

@@ -202,6 +202,11 @@ private slots:
 
 } // namespace
 
+std::string startupWindow()
+{
+    return {};
+}
+
 int runSystemTests(int argc, char **argv)
 {
     LinuxPlatformTest test;

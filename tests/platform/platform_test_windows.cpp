@@ -111,10 +111,27 @@ private slots:
         const QStringList lines = QString::fromLocal8Bit(readFile(report)).split('\n');
         QCOMPARE(lines.value(0), QDir::toNativeSeparators(program) + "|+set|a b|c\"d||");
         QCOMPARE(lines.value(1), folder);
+        // A server starts minimized, in the background; a program the user
+        // asked for opens as a normal window.
+        QCOMPARE(lines.value(2).toInt(), SW_SHOWMINNOACTIVE);
+        QFile::remove(report);
+        qputenv("TARN_REGISTRY_CHILD", "echo");
+        QVERIFY(startDetached(
+            str(QDir::toNativeSeparators(program)), "", str(folder), &error, StartWindow::normal));
+        qunsetenv("TARN_REGISTRY_CHILD");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(report).size() > 0, 20000);
+        QCOMPARE(QString(readFile(report)).split('\n').value(2).toInt(), SW_SHOWNORMAL);
     }
 };
 
 } // namespace
+
+std::string startupWindow()
+{
+    STARTUPINFOW startup = {};
+    GetStartupInfoW(&startup);
+    return std::to_string(startup.wShowWindow);
+}
 
 int runSystemTests(int argc, char **argv)
 {

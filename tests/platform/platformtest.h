@@ -33,3 +33,6 @@ inline std::string str(const QString &text)
 
 // The tests of what only this system has; the status as QTest::qExec gives it.
 int runSystemTests(int argc, char **argv);
+
+// How the system asked this program to show its window ("" where it does not).
+std::string startupWindow();

@@ -61,6 +61,7 @@ class TestMainWindow : public QObject
 private slots:
     void creationStateMatchesInventory();
     void startupFindsTheRegisteredGameFolder();
+    void settingsThatCannotBeSavedAreSaidOnce();
     void windowIsFixedSizeAndShowsEverything();
     void everyOtherWindowOpensOnce();
     void iconRestoresTheWindow();
@@ -126,6 +127,20 @@ void TestMainWindow::startupFindsTheRegisteredGameFolder()
     QCOMPARE(w.text("Text1")->text(), upper);
     // The upper-cased folder still leads to the maps the game keeps in lower case.
     QCOMPARE(shownRows(w.get<QAbstractItemView>("List1")).count("dm/arena1"), 1);
+}
+
+void TestMainWindow::settingsThatCannotBeSavedAreSaidOnce()
+{
+    MainWindow w;
+    // Not a store: every write of the start-up fails.
+    QVERIFY(writeFile(w.store.dir.filePath("registry.db"), "not a database"));
+    AnsweredMessages messages;
+    w.open();
+    QCoreApplication::processEvents();
+    QCOMPARE(messages.texts,
+        QStringList("Tarn Server Launcher|The settings could not be saved (the settings store "
+                    "is damaged or is not one). Changes made now are lost when the launcher "
+                    "closes."));
 }
 
 void TestMainWindow::windowIsFixedSizeAndShowsEverything()

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 // The open top-level window of that name, if any.
@@ -72,8 +73,10 @@ public:
     {
         QDir(dir.path()).mkpath(QStringLiteral("USER/MAPLISTS"));
         if (server != Server::None) {
-            const char *tool = server == Server::Tarnded ? "tarnded" : "startmark";
-            QFile::copy(toolPath(QLatin1String(tool)), path(program));
+            const QString tool = server == Server::Tarnded ? "tarnded" : "startmark";
+            if (!QFile::copy(toolPath(tool), path(program)))
+                QTest::qFail(qPrintable("cannot copy " + toolPath(tool) + ": no TARN_TOOLS_DIR?"),
+                    __FILE__, __LINE__);
         }
     }
     QString path(const QString &name = {}) const

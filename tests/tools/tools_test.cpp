@@ -15,10 +15,18 @@ namespace {
 using Run = std::pair<int, QByteArray>;
 const Run done = {0, "The operation completed successfully.\n"};
 
-// tarnreg's exit code and all it printed.
-Run tarnreg(const QStringList &arguments)
+// tarnreg's exit code and all it printed; on the store file given, else
+// on the test's.
+Run tarnreg(const QStringList &arguments, const QString &store = {})
 {
     QProcess process;
+    // Set for the child alone: Windows would pass a name set with qputenv
+    // through the ANSI code page.
+    if (!store.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TARNSTARTER_REGISTRY", store);
+        process.setProcessEnvironment(environment);
+    }
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg", arguments);
     const bool ended
@@ -204,9 +212,22 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("typo")));
     }
 
+    // Names outside ASCII reach the file system as they are: the store, a
+    // file exported to and one imported from.
+    void tarnregKeepsFileNamesAsGiven()
+    {
+        const QString store = dir.filePath("Jürgen.db"), file = dir.filePath("Müller.reg");
+        QCOMPARE(tarnreg({"add", "HKLM\\SOFTWARE\\Q", "/v", "a", "/d", "1"}, store), done);
+        QCOMPARE(tarnreg({"export", "HKLM\\SOFTWARE\\Q", file}, store), done);
+        QVERIFY(QFile::exists(store) && readFile(file).contains("\"a\"=\"1\""));
+        QCOMPARE(tarnreg({"import", file}), done);
+        QCOMPARE(tarnreg({"query", "HKLM\\SOFTWARE\\Q", "/v", "a"}).first, 0);
+    }
+
     void tarndedAnswersOnItsPortAndHoldsIt()
     {
-        const QString open = dir.filePath("Open"), folder = dir.filePath("Game");
+        // A game folder whose name is not ASCII, as many are.
+        const QString open = dir.filePath("Open"), folder = dir.filePath("Spiel Müller");
         QVERIFY(writeFile(open + "/User/DEDICATED.CFG", "set hostname open\n"));
         QByteArray config
             = "// Generated\r\nset hostname \"My \"Big\" Server\"\r\nset maxclients 16\r\n"

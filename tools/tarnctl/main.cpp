@@ -5,6 +5,7 @@
 #include "launchcommands.h"
 #include "options.h"
 #include "output.h"
+#include "platform/console.h"
 #include "platform/registry.h"
 #include "playercommands.h"
 #include "rconcommands.h"
@@ -43,6 +44,8 @@ int run(const Options &options)
 
 int main(int argc, char **argv)
 {
+    // Names and values are printed in UTF-8 on every system.
+    const platform::Utf8Console console;
     QCoreApplication app(argc, argv);
     // tarnctl only reads the store and never creates it; settings it cannot
     // read are an error, not defaults.

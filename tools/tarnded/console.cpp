@@ -1,6 +1,9 @@
 #include "console.h"
 
 #include "platform/codepage.h"
+#include "platform/filepath.h"
+
+#include <cstdio>
 
 namespace tarnded {
 
@@ -14,24 +17,23 @@ void StandardConsole::print(std::string_view text)
     const std::string utf8 = platform::cp1252ToUtf8(text);
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     std::fflush(stdout);
-    if (log_) {
-        std::fwrite(text.data(), 1, text.size(), log_);
-        std::fflush(log_);
+    if (log_.is_open()) {
+        log_.write(text.data(), std::streamsize(text.size()));
+        log_.flush();
     }
 }
 
 bool StandardConsole::setLogFile(const std::string &path)
 {
-    if (path == logPath_ && (log_ || path.empty()))
+    if (path == logPath_ && (log_.is_open() || path.empty()))
         return true;
-    if (log_)
-        std::fclose(log_);
-    log_ = nullptr;
+    log_.close();
     logPath_.clear();
     if (path.empty())
         return true;
-    log_ = std::fopen(path.c_str(), "ab");
-    if (!log_)
+    log_.clear();
+    log_.open(platform::filePath(path), std::ios::binary | std::ios::app);
+    if (!log_.is_open())
         return false;
     logPath_ = path;
     return true;

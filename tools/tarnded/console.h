@@ -3,7 +3,7 @@
 // Where the server's console text goes: standard output, and the log file
 // while logging is on.
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -36,7 +36,7 @@ public:
     bool setLogFile(const std::string &path) override;
 
 private:
-    std::FILE *log_ = nullptr;
+    std::ofstream log_;
     std::string logPath_;
 };
 

@@ -6,6 +6,7 @@
 #include "console.h"
 #include "platform/arguments.h"
 #include "platform/codepage.h"
+#include "platform/filepath.h"
 #include "platform/portnumber.h"
 #include "server.h"
 #include "udploop.h"
@@ -39,7 +40,7 @@ int main(int argc, char **argv)
 
     const std::vector<std::string> commandLine = platform::programArguments(argc, argv);
     std::error_code error;
-    const std::string gameFolder = std::filesystem::current_path(error).string();
+    const std::string gameFolder = platform::utf8Path(std::filesystem::current_path(error));
     const std::vector<tarnded::ConsoleLine> arguments
         = tarnded::parseArguments(std::vector<std::string>(
             commandLine.begin() + (commandLine.empty() ? 0 : 1), commandLine.end()));

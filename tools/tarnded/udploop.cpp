@@ -12,6 +12,8 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+
+#include <mswsock.h>
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
@@ -95,7 +97,9 @@ public:
         WSAPOLLFD entry = {SOCKET(socket), POLLRDNORM, 0};
         const int ready
             = WSAPoll(&entry, 1, int(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
-        return ready > 0 ? (entry.revents & POLLRDNORM ? 1 : 0) : ready;
+        // A pending socket error is reported as POLLERR until a receive takes
+        // it; reading drains it, where waiting again would spin.
+        return ready > 0 ? (entry.revents & (POLLRDNORM | POLLERR) ? 1 : 0) : ready;
     }
 };
 
@@ -216,6 +220,15 @@ int bindUdp(const std::string &address, std::uint16_t port, std::string *error)
         *error = socketError();
         return -1;
     }
+#ifdef _WIN32
+    // Windows otherwise fails the next receive with "connection reset" when a
+    // reply met a closed port (ICMP port unreachable): one client that went
+    // away would cost the next one its request.
+    BOOL reportResets = FALSE;
+    DWORD returned = 0;
+    WSAIoctl(SOCKET(socket), SIO_UDP_CONNRESET, &reportResets, sizeof reportResets, nullptr, 0,
+        &returned, nullptr, nullptr);
+#endif
     if (::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0) {
         *error = socketError();
         closeSocket(socket);

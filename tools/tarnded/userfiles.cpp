@@ -1,5 +1,6 @@
 #include "userfiles.h"
 
+#include "platform/filepath.h"
 #include "platform/winpath.h"
 
 #include <filesystem>
@@ -35,9 +36,10 @@ std::string userPath(const std::string &gameFolder, std::string_view relative)
 std::optional<std::string> readRegularFile(const std::string &path)
 {
     std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error))
+    const std::filesystem::path host = platform::filePath(path);
+    if (path.empty() || !std::filesystem::is_regular_file(host, error))
         return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(host, std::ios::binary);
     if (!file)
         return std::nullopt;
     std::ostringstream content;

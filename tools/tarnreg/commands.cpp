@@ -2,6 +2,7 @@
 
 #include "keyname.h"
 #include "platform/codepage.h"
+#include "platform/filepath.h"
 #include "platform/registry.h"
 #include "regedit4.h"
 
@@ -402,7 +403,7 @@ int runExport(const std::vector<std::string> &args)
     if (!complete)
         return fail("ERROR: A name with a line break cannot be written as REGEDIT4 text.");
     text += "\r\n";
-    std::ofstream file(args[1], std::ios::binary | std::ios::trunc);
+    std::ofstream file(filePath(args[1]), std::ios::binary | std::ios::trunc);
     if (!file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush())
         return fail("ERROR: Unable to write the file " + args[1] + ".");
     return succeed();
@@ -460,7 +461,7 @@ int runImport(const std::vector<std::string> &args)
 {
     if (args.size() != 1)
         return usage();
-    std::ifstream file(args[0], std::ios::binary);
+    std::ifstream file(filePath(args[0]), std::ios::binary);
     if (!file)
         return fail("ERROR: Unable to open the file " + args[0] + ".");
     std::ostringstream bytes;

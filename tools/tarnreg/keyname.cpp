@@ -23,6 +23,9 @@ constexpr std::array<Root, 7> roots = {{
     {"HKEY_DYN_DATA", nullptr, platform::hkeyDynData},
 }};
 
+// The view /reg:32 or /reg:64 chose, for the one command tarnreg runs.
+platform::Key registryView = 0;
+
 bool sameAscii(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -46,7 +49,7 @@ std::optional<KeyName> parseKeyName(std::string_view text)
     for (const Root &root : roots) {
         if (sameAscii(rootText, root.full)
             || (root.shortName && sameAscii(rootText, root.shortName))) {
-            key.hive = root.hive;
+            key.hive = root.hive | registryView;
             known = true;
         }
     }
@@ -69,11 +72,34 @@ std::optional<KeyName> parseKeyName(std::string_view text)
     return key;
 }
 
+bool takeRegistryView(std::vector<std::string> &arguments)
+{
+    platform::Key chosen = 0;
+    for (auto arg = arguments.begin(); arg != arguments.end();) {
+        const std::string_view text(*arg);
+        const bool isSwitch = text.size() == 7 && (text[0] == '/' || text[0] == '-');
+        const platform::Key view = !isSwitch || !sameAscii(text.substr(1, 4), "reg:") ? 0
+            : text.substr(5) == "32" ? platform::registryView32
+            : text.substr(5) == "64" ? platform::registryView64
+                                     : 0;
+        if (!view) {
+            ++arg;
+            continue;
+        }
+        if (chosen && chosen != view)
+            return false;
+        chosen = view;
+        arg = arguments.erase(arg);
+    }
+    registryView = chosen;
+    return true;
+}
+
 std::string fullKeyName(const KeyName &key)
 {
     std::string name;
     for (const Root &root : roots) {
-        if (root.hive == key.hive)
+        if (root.hive == platform::withoutView(key.hive))
             name = root.full;
     }
     return key.path.empty() ? name : name + '\\' + key.path;

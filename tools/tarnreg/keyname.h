@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnreg {
 
@@ -18,6 +19,10 @@ struct KeyName
 };
 
 std::optional<KeyName> parseKeyName(std::string_view text);
+
+// Takes /reg:32 or /reg:64 out of the arguments: every key named afterwards
+// is opened in that view of the registry. False when the two are both given.
+bool takeRegistryView(std::vector<std::string> &arguments);
 
 // "HKEY_LOCAL_MACHINE\SOFTWARE\..." as reg.exe and regedit print it.
 std::string fullKeyName(const KeyName &key);

@@ -2,6 +2,7 @@
 // line, with the commands and output of Windows reg.exe.
 
 #include "commands.h"
+#include "keyname.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
 
@@ -12,12 +13,12 @@ int main(int argc, char **argv)
 {
     // Names and values are printed in UTF-8 on every system.
     const platform::Utf8Console console;
-    const std::vector<std::string> arguments = platform::programArguments(argc, argv);
+    std::vector<std::string> arguments = platform::programArguments(argc, argv);
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == "/?" || arguments[i] == "--help")
             return tarnreg::help();
     }
-    if (arguments.size() < 2)
+    if (arguments.size() < 2 || !tarnreg::takeRegistryView(arguments))
         return tarnreg::usage();
     std::string command = arguments[1];
     for (char &c : command)
