@@ -345,11 +345,23 @@ long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t
 long regDeleteTree(Key parent, const std::string &subKey)
 {
     if (portable())
-        return sqlite::regDeleteTree(parent, subKey);
+        return sqlite::regDeleteTree(withoutView(parent), subKey);
     // Without a subkey the call would empty parent itself.
-    if (keyPath(subKey).empty())
+    const std::wstring path = keyPath(subKey);
+    if (path.empty())
         return errorAccessDenied;
-    return RegDeleteTreeA(handle(parent), keyPath(subKey).c_str());
+    // The key is emptied in the parent's view, then removed in that view.
+    HKEY opened = nullptr;
+    long status = RegOpenKeyExW(handle(parent), path.c_str(), 0,
+        DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | viewOf(parent),
+        &opened);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = RegDeleteTreeW(opened, nullptr);
+    RegCloseKey(opened);
+    if (status != ERROR_SUCCESS)
+        return status;
+    return RegDeleteKeyExW(handle(parent), path.c_str(), viewOf(parent), 0);
 }
 
 long regCloseKey(Key key)

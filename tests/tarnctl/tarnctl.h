@@ -26,8 +26,9 @@ inline Run runTarnctl(
         process.waitForFinished();
         return {-1, {}, "tarnctl did not end in time"};
     }
+    // Windows writes the messages' line ends as CR LF.
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError()};
+        process.readAllStandardOutput(), process.readAllStandardError().replace("\r\n", "\n")};
 }
 
 // The file but its first line, which carries the time it was written.

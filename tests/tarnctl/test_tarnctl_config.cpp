@@ -63,7 +63,8 @@ void TestTarnctlConfig::writesLikeGo()
     QDir(game.path("USER/MAPLISTS")).removeRecursively();
     const Run noMapLists = runTarnctl({"config"});
     QCOMPARE(noMapLists.status, 1);
-    QVERIFY(noMapLists.err.contains("/USER/MAPLISTS/TarnStarter.lst"));
+    QVERIFY(
+        QByteArray(noMapLists.err).replace('\\', '/').contains("/USER/MAPLISTS/TarnStarter.lst"));
     QCOMPARE(readFile(game.path("USER/Dedicated.bak")), written);
     rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path("missing"));
     const Run missing = runTarnctl({"config"});
@@ -83,6 +84,9 @@ void TestTarnctlConfig::messagesAndOptions()
     QVERIFY2(unregistered.err.contains("\n  tarnreg add \"HKLM\\SOFTWARE\\Microsoft\\Windows\\"
                                        "CurrentVersion\\App Paths\\tarn.exe\" /v Path /d FOLDER\n"),
         unregistered.err);
+#ifdef Q_OS_WIN
+    QSKIP("the rest names host paths, /dev/full and a script server, which are Linux's");
+#endif
 
     // Without a USER folder nothing is written, so nothing may start.
     GameFolder game(GameFolder::Server::Script);

@@ -1,6 +1,7 @@
 #include "gamemaps.h"
 
 #include "configline.h"
+#include "platform/filepath.h"
 #include "platform/winpath.h"
 #include "userfiles.h"
 
@@ -30,7 +31,7 @@ bool isIn(const auto &names, std::string_view name)
 bool isFile(const std::string &path)
 {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error);
+    return !path.empty() && std::filesystem::is_regular_file(platform::filePath(path), error);
 }
 
 } // namespace
