@@ -349,7 +349,7 @@ long regDeleteTree(Key parent, const std::string &subKey)
     // Without a subkey the call would empty parent itself.
     if (keyPath(subKey).empty())
         return errorAccessDenied;
-    return RegDeleteTreeA(handle(parent), keyPath(subKey).c_str());
+    return RegDeleteTreeW(handle(parent), keyPath(subKey).c_str());
 }
 
 long regCloseKey(Key key)
