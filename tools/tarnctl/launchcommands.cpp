@@ -21,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -149,6 +150,7 @@ int runDetached(const Options &options)
 {
     const StateFiles state = stateFiles();
     const qint64 logStart = QFileInfo(state.log).size();
+    const QString shownLog = QDir::toNativeSeparators(state.log);
     QStringList arguments {
         QStringLiteral("start"), QStringLiteral("--foreground"), QStringLiteral("--state-files")};
     // The watcher takes the options it knows; how long to wait is ours.
@@ -172,7 +174,7 @@ int runDetached(const Options &options)
         if (const std::optional<int> ended = watcher.ended()) {
             complain(QStringLiteral("the server did not start or ended at once; the end of "
                                     "%1:\n%2")
-                         .arg(state.log, lastLines(state.log, logStart, 10)));
+                         .arg(shownLog, lastLines(state.log, logStart, 10)));
             return *ended == exitBusy || *ended == exitGaveUp ? *ended : 1;
         }
         if (answersStatusPoll(target, 250ms))
@@ -180,7 +182,7 @@ int runDetached(const Options &options)
                                         "its output goes to %3\n")
                              .arg(target.address())
                              .arg(watcher.pid())
-                             .arg(state.log))
+                             .arg(shownLog))
                 ? 0
                 : 1;
         if (deadline.hasExpired())
@@ -194,7 +196,7 @@ int runDetached(const Options &options)
                             "end of %3:\n%4")
                  .arg(target.address())
                  .arg(options.waitSeconds)
-                 .arg(state.log, lastLines(state.log, logStart, 10)));
+                 .arg(shownLog, lastLines(state.log, logStart, 10)));
     return exitNoAnswer;
 }
 
