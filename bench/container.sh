@@ -26,6 +26,8 @@ cleanup() {
 trap cleanup EXIT
 export TARNSTARTER_REGISTRY=$work/registry.db
 tarnctl=$tools/tarnctl/tarnctl
+# tarnctl only reads a store: it must be there before the first poll.
+"$tools/tarnreg/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Host_Name /d bench /f >/dev/null
 
 # Sums VmRSS (KiB) of the given processes.
 rss() {

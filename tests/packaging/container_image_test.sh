@@ -19,9 +19,11 @@ if ! command -v podman >/dev/null 2>&1 || ! podman image exists "$image"; then
 fi
 rm -rf "$work"
 mkdir -p "$work"
-# The host's tarnctl talks to the containers with the defaults of an empty
-# store of its own.
+# The host's tarnctl talks to the containers with the defaults of a store of
+# its own, which tarnctl only reads: the package's tarnreg makes it.
 export TARNSTARTER_REGISTRY=$work/registry.db
+"$(dirname "$tarnctl")/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Host_Name \
+    /d 'image test' >/dev/null
 
 failures=0
 fail() {
