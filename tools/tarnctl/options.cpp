@@ -291,7 +291,7 @@ QString usageText()
         "  status [--watch] [--json] [--host H] [--port P] [--password X | --password-file FILE]\n"
         "       [--timeout SECONDS]\n"
         "                          the monitor's status poll, once or every 3 seconds; --json\n"
-        "                          prints the map and the players as one line of JSON\n"
+        "                          prints the map and the players as players --json does\n"
         "\n"
         "The port and the password come from the store unless given; the password may also\n"
         "come from $TARNCTL_PASSWORD. --timeout takes 0.1 to 60 seconds (3), --wait and\n"
