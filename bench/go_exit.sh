@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The long form of the "Exit during Go" test: 1,000 launches, each ended by
-# "Exit" or the close box at a random moment, in a plain build and in a
+# "Exit" or the close box while its message box is up, in a plain build and in a
 # build under AddressSanitizer and UndefinedBehaviorSanitizer (where any
 # finding aborts the run). Usage: bench/go_exit.sh [RUNS]
 set -euo pipefail

@@ -31,58 +31,53 @@ QString line(const char *prefix, const QString &value)
 
 QString serverInfoLines(const LaunchForm &form)
 {
-    return line("set public ", checkValue(form.check("Check17")))
-        + line("set hostname ", quoted(form.text("Text2")))
-        + line("set welcome_mess ", quoted(form.text("Text3")));
+    return line("set public ", checkValue(form.publicServer))
+        + line("set hostname ", quoted(form.hostName))
+        + line("set welcome_mess ", quoted(form.welcomeMessage));
 }
 
 QString dmFlagsLine(const LaunchForm &form)
 {
-    std::array<Qt::CheckState, 16> boxes;
-    for (int number = 1; number <= 16; ++number)
-        boxes[std::size_t(number - 1)] = form.checks.value(QStringLiteral("Check%1").arg(number));
-    return line("set dmflags ", QString::number(dmFlagsSum(boxes)));
+    return line("set dmflags ", QString::number(dmFlagsSum(form.dmFlags)));
 }
 
 // From the gravity line to the remote-console password.
 QString otherLines(const LaunchForm &form)
 {
-    QString lines = line("set sv_gravity ", form.text("Text14"));
-    if (form.ticked("Check26")) {
+    QString lines = line("set sv_gravity ", form.gravity);
+    if (form.useCustomCommands == Qt::Checked) {
         for (const QString &command : form.customCommands)
             lines += command + crlf;
     }
-    const bool developer = form.ticked("Check27");
+    const bool developer = form.developer == Qt::Checked;
     if (developer)
         lines += line("set showdrop 1", {}) + line("set showpackets 1", {})
             + line("set net_shownet 1", {});
-    if (form.ticked("Check29"))
+    if (form.logConsole == Qt::Checked)
         lines += line("set logfile 1", {});
-    if (form.ticked("Check30"))
+    if (form.logStats == Qt::Checked)
         lines += line("set log_stats 1", {});
     if (developer)
         lines += line("set developer 1", {});
-    if (form.ticked("Check25"))
+    if (form.reduceLag == Qt::Checked)
         lines += line("set sv_no_big_ents 1", {}) + line("set sv_flash_big_ents 0", {})
             + line("set sv_max_gorm_mp 100", {});
-    if (usablePassword(form.text("Text15")))
-        lines += line("set password ", form.text("Text15"));
-    return lines + line("set rcon_password ", rconPasswordSent(form.text("Text16")));
+    if (usablePassword(form.password))
+        lines += line("set password ", form.password);
+    return lines + line("set rcon_password ", rconPasswordSent(form));
 }
 
 // The single setting lines, in the order the file carries them.
 QString settingLines(const LaunchForm &form)
 {
-    return line("set maxclients ", form.text("Text7")) + line("set fraglimit ", form.text("Text4"))
-        + line("set timelimit ", form.text("Text6"))
-        + line("set maxspectators ", form.text("Text8"))
-        + line("set sv_suicidepenalty ", form.text("Text12"))
-        + line("set g_movescale ", form.text("Text11"))
-        + line("set allow_upload ", checkValue(form.check("Check20")))
-        + line("set allow_download ", checkValue(form.check("Check21")))
-        + line("set sv_reconnect_limit ", form.text("Text13"))
-        + line("set control_limit ", form.text("Text10"))
-        + line("set ctf_loops ", form.text("Text9"));
+    return line("set maxclients ", form.maxClients) + line("set fraglimit ", form.fragLimit)
+        + line("set timelimit ", form.timeLimit) + line("set maxspectators ", form.maxSpectators)
+        + line("set sv_suicidepenalty ", form.suicidePenalty)
+        + line("set g_movescale ", form.moveScale)
+        + line("set allow_upload ", checkValue(form.allowUploads))
+        + line("set allow_download ", checkValue(form.allowDownloads))
+        + line("set sv_reconnect_limit ", form.reconnectLimit)
+        + line("set control_limit ", form.controlLimit) + line("set ctf_loops ", form.ctfLoops);
 }
 
 // The start map alone, or the map-cycle file and the first map of the cycle.
@@ -97,9 +92,9 @@ QString mapLines(const LaunchForm &form)
 
 } // namespace
 
-QString rconPasswordSent(const QString &typed)
+QString rconPasswordSent(const LaunchSettings &settings)
 {
-    return usablePassword(typed) ? typed : QStringLiteral("hushed");
+    return usablePassword(settings.rconPassword) ? settings.rconPassword : QStringLiteral("hushed");
 }
 
 QString serverArguments(const QString &port)
@@ -116,7 +111,7 @@ QString configHeaderLine(const QString &launcherTitle, const QDateTime &when)
 
 QString configText(const LaunchForm &form, const QDateTime &when)
 {
-    const QString cheats = form.ticked("Check18") ? QStringLiteral("1") : QStringLiteral("0");
+    const QString cheats = form.cheats == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
     return configHeaderLine(form.launcherTitle, when) + crlf + serverInfoLines(form)
         + line("set deathmatch ", QString::number(form.gameTypeIndex + 1))
         + line("set cheats ", cheats) + dmFlagsLine(form) + otherLines(form) + settingLines(form)

@@ -16,9 +16,9 @@ inline const QString crlf = QStringLiteral("\r\n");
 inline const QString launcherTitle = QStringLiteral("Tarn Server Launcher v1.8");
 
 // The remote-console password the server gets, and so the one the monitor
-// must send: the password as typed, or "hushed" when it is shorter than two
-// characters.
-QString rconPasswordSent(const QString &typed);
+// and tarnctl must send: the password as typed, or "hushed" when it is
+// shorter than two characters.
+QString rconPasswordSent(const LaunchSettings &settings);
 
 // The arguments the server is started with: dedicated mode on the port as
 // typed. The monitor reads the port back out of them, as the server does.

@@ -9,8 +9,8 @@
 LaunchResult runLaunch(const LaunchForm &form, const QDateTime &when, const StartStep &start)
 {
     LaunchResult result;
-    result.server.gameFolder = form.text("Text1");
-    result.server.arguments = serverArguments(form.text("Text5"));
+    result.server.gameFolder = form.gameFolder;
+    result.server.arguments = serverArguments(form.port);
     result.gameFolderProblem = gameFolderProblem(result.server.gameFolder);
     if (!result.gameFolderProblem.isEmpty())
         return result;

@@ -1,7 +1,7 @@
 #include "launch/shortpath.h"
 
 #include "platform/winpath.h"
-#include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "store/textcodec.h"
 
 namespace {
@@ -12,8 +12,7 @@ namespace {
 // registration takes the registered spelling back, so that it wins.
 QString registeredSpelling(const QString &path)
 {
-    const QString registered
-        = RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path"));
+    const QString registered = registeredGameFolder();
     const QString upper = upperCp1252(registered);
     const auto separator = [](QChar c) { return c == u'\\' || c == u'/'; };
     if (registered.isEmpty() || !path.startsWith(upper)

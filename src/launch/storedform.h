@@ -3,6 +3,10 @@
 #include "launch/launchform.h"
 
 // The launch form of a main window freshly loaded from the store, built
-// without one: what start-up and the settings load would put into each
-// control, and what the map lists would offer. Reads only.
+// without one: the stored settings as start-up shows them, and what the map
+// lists would offer. Reads only.
 LaunchForm launchFormFromStore();
+
+// The custom lines a launch with these settings writes, as stored: none
+// unless "Use custom commands" is ticked.
+QStringList customCommandsOf(const LaunchSettings &settings);

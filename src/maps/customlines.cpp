@@ -12,10 +12,7 @@ const QString writeKey = customCommandsKey + QLatin1Char('\\');
 
 QList<NumberedEntry> loadCustomCommands()
 {
-    QList<NumberedEntry> lines = readNumberedList(customCommandsKey, RemovedEntries::Skip);
-    for (NumberedEntry &line : lines)
-        line.text = line.text.toLower();
-    return lines;
+    return readNumberedList(customCommandsKey, RemovedEntries::Skip);
 }
 
 std::optional<int> nextCustomCommandNumber(const QList<int> &heldNumbers)

@@ -10,8 +10,8 @@
 // lower case. A removed line is overwritten with "x" and nothing is ever
 // renumbered, so every line keeps the entry number it was stored under.
 
-// The stored lines in lower case with their entry numbers, removed ones
-// left out.
+// The stored lines with their entry numbers, removed ones left out. Lines
+// put in by hand may hold capitals; they are kept as they are.
 QList<NumberedEntry> loadCustomCommands();
 
 // The number a new line is stored under: one higher than the highest number

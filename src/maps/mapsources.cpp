@@ -2,6 +2,7 @@
 
 #include "launch/shortpath.h"
 #include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "store/textcodec.h"
 
 #include <QDir>
@@ -107,7 +108,7 @@ QStringList availableMaps(const QString &gameFolder)
 
 qsizetype defaultMapRow(const QStringList &available)
 {
-    const QString stored = RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("Default_Map"));
+    const QString stored = savedStartMap();
     const QString map = stored.isEmpty() ? QStringLiteral("DM/MARLOW") : stored;
     for (qsizetype row = 0; row < available.size(); ++row) {
         if (available.at(row).compare(map, Qt::CaseInsensitive) == 0)

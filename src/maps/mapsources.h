@@ -26,7 +26,7 @@ QStringList mapFileNames(const QString &pattern, bool dmFolder);
 // equal names in the order they came.
 QStringList availableMaps(const QString &gameFolder);
 
-// The row of the stored start map ("Default_Map", DM/MARLOW when unset) in
+// The row of the saved start map (DM/MARLOW when none was saved) in
 // the available maps, found without regard to case; -1 when not there.
 qsizetype defaultMapRow(const QStringList &available);
 

@@ -1,7 +1,7 @@
 #include "shell/frmcustcfg.h"
 
 #include "maps/customlines.h"
-#include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "ui_frmcustcfg.h"
 
 #include <QStringListModel>
@@ -23,8 +23,9 @@ frmCustCFG::~frmCustCFG() = default;
 void frmCustCFG::Form_Load()
 {
     QStringList texts;
+    // Lines are kept in lower case; one put in by hand shows so as well.
     for (const NumberedEntry &line : loadCustomCommands()) {
-        texts.append(line.text);
+        texts.append(line.text.toLower());
         entryNumbers.append(line.number);
     }
     lines->setStringList(texts);
@@ -60,7 +61,7 @@ void frmCustCFG::Command2_Click()
     // The setting is saved here, since the main window may have gone; an
     // open main window ticks its box as well.
     if (lines->rowCount() > 0) {
-        rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("UseOther"), QStringLiteral("1"));
+        saveSetting(&LaunchSettings::useCustomCommands, Qt::Checked);
         emit linesChosen();
     }
     close();

@@ -3,7 +3,7 @@
 #include "launch/configtext.h"
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
-#include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "ui_svrmon.h"
 
 #include <QKeyEvent>
@@ -54,8 +54,9 @@ SvrMon::~SvrMon() = default;
 
 void SvrMon::Form_Load()
 {
-    strRconPassword = rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, "rcon_pw"));
-    remotePort = monitorServerPort(RegGet(hkeyLocalMachine, launcherKey, "Server_Port"));
+    const LaunchSettings settings = loadLaunchSettings();
+    strRconPassword = rconPasswordSent(settings);
+    remotePort = monitorServerPort(settings.port);
     ui->Combo1->setCurrentIndex(0);
     remoteHost = QHostAddress(QHostAddress::LocalHost);
     bindSocket();

@@ -7,7 +7,7 @@
 #include "monitor/rconrequest.h"
 #include "shell/messagebox.h"
 #include "shell/svrmon.h"
-#include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "ui_svrmon.h"
 
 #include <QAction>
@@ -83,7 +83,7 @@ void SvrMon::setUpPlayers()
     connect(ui->bansButton, &QPushButton::clicked, bansAction, &QAction::trigger);
 
     ui->mapBox->setCompleter(nullptr);
-    ui->mapBox->addItems(availableMaps(RegGet(hkeyLocalMachine, launcherKey, "Path")));
+    ui->mapBox->addItems(availableMaps(loadLaunchSettings().gameFolder));
     ui->mapBox->setCurrentIndex(-1);
     connect(ui->mapButton, &QPushButton::clicked, this, &SvrMon::changeMap);
     connect(ui->mapBox->lineEdit(), &QLineEdit::returnPressed, this, &SvrMon::changeMap);

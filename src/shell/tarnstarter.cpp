@@ -13,7 +13,7 @@
 #include "shell/svrmon.h"
 #include "shell/tcptable.h"
 #include "store/settingsstore.h"
-#include "store/textcodec.h"
+#include "store/settingstable.h"
 #include "ui_tarnstarter.h"
 
 #include <QCheckBox>
@@ -103,13 +103,8 @@ TarnStarter::~TarnStarter()
 
 void TarnStarter::Form_Load()
 {
-    const QString gameFolder
-        = upperCp1252(RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path")));
-    rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("Path"), gameFolder);
-    ui->Text1->setText(gameFolder);
-
     LauncherTitle = launcherTitle;
-    rEGpUT(hkeyLocalMachine, launcherKey, QStringLiteral("FullSoftVer"), LauncherTitle);
+    recordStartUp(LauncherTitle);
 
     ui->Command10->setText(
         QStringLiteral("IP: ") + QString::fromStdString(platform::localIpv4Address()));

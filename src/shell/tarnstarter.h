@@ -37,9 +37,8 @@ public:
     void SaveSettings();
     QString StartServer(const ServerLaunch &server);
     void ApplyGameTypeOptions(int gameTypeNumber);
-    // The window's state as a launch takes it; reading the custom lines
-    // lets events through.
-    LaunchForm launchForm();
+    // The window's state as a launch takes it.
+    LaunchForm launchForm() const;
     // The launch of `form` pressed at `pressed`: its files, then the server
     // when `start` is set; the operator is told what failed.
     void launchFrom(const LaunchForm &form, const QDateTime &pressed, bool start);
@@ -76,6 +75,7 @@ private:
     void Form_Unload();
     void Form_Resize();
     QCheckBox *dmFlagBox(int number) const;
+    LaunchSettings shownSettings() const;
     void connectSelfSavingBoxes();
     void showCycleCount(const QString &wording);
     QStringList listedMaps() const;

@@ -26,8 +26,8 @@ const QString launcherCaption = QStringLiteral("Tarn Server Launcher");
 
 void TarnStarter::Command1_Click()
 {
-    // The custom-command loop lets events through; a second press of "Go"
-    // then must not start a second launch inside the first.
+    // A message box of the launch runs an event loop of its own; a second
+    // press of "Go" then must not start a second launch inside the first.
     if (launching)
         return;
     {
@@ -45,12 +45,7 @@ void TarnStarter::Command1_Click()
 void TarnStarter::launch()
 {
     SaveSettings();
-    // A close asked for while the custom commands were read ends the launch
-    // before anything is written or started.
-    const LaunchForm form = launchForm();
-    if (pendingClose != PendingClose::None)
-        return;
-    launchFrom(form, QDateTime::currentDateTime(), true);
+    launchFrom(launchForm(), QDateTime::currentDateTime(), true);
 }
 
 void TarnStarter::launchFrom(const LaunchForm &form, const QDateTime &pressed, bool start)

@@ -149,13 +149,12 @@ QString numberedEntryName(int number)
     return QLatin1Char(' ') + QString::number(number);
 }
 
-QList<NumberedEntry> readNumberedList(
-    const QString &keyPath, RemovedEntries removed, const std::function<bool()> &betweenReads)
+QList<NumberedEntry> readNumberedList(const QString &keyPath, RemovedEntries removed)
 {
     QList<NumberedEntry> entries;
     for (int number = 1; number <= lastNumberedEntry; ++number) {
         const QString text = RegGet(hkeyLocalMachine, keyPath, numberedEntryName(number));
-        if (text.isEmpty() || (betweenReads && !betweenReads()))
+        if (text.isEmpty())
             break;
         if (removed == RemovedEntries::Skip && text == QLatin1String("x"))
             continue;

@@ -12,7 +12,7 @@ constexpr quint32 hkeyLocalMachine = 0x80000002;
 
 inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
 
-// Where the game registers its folder, as value "Path".
+// Where the game registers its folder.
 inline const QString gameRegistrationKey
     = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarn.exe");
 
@@ -52,8 +52,5 @@ enum class RemovedEntries { Skip, Keep };
 
 // Reads entry 1 upward until the first entry that reads as "". Entries
 // marked "x" are removed ones; lists that can hold them skip them. Entry
-// numbers are 16-bit, so at most 32767 entries are read. betweenReads, when
-// given, runs after every read (a long list must not freeze the window);
-// reading stops when it returns false.
-QList<NumberedEntry> readNumberedList(
-    const QString &keyPath, RemovedEntries removed, const std::function<bool()> &betweenReads = {});
+// numbers are 16-bit, so at most 32767 entries are read.
+QList<NumberedEntry> readNumberedList(const QString &keyPath, RemovedEntries removed);

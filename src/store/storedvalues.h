@@ -17,8 +17,8 @@ Qt::CheckState checkStateFromStored(const QString &text);
 // "0", "1" or "2"; with a leading blank for the settings stored that way.
 QString storedCheckText(Qt::CheckState state, bool leadingBlank);
 
-// The Option1 index 0 to 6 of a stored game type; anything else falls back
-// to Deathmatch (0).
+// The game type index 0 to 6 of a stored game type; anything else falls
+// back to Deathmatch (0).
 int gameTypeIndexFromStored(const QString &text);
 
 QString valueOrDefault(const QString &stored, const QString &fallback);

@@ -54,12 +54,16 @@ public:
     {
         setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &title, const QString &text) {
             texts << title + QLatin1Char('|') + text;
+            if (whileShown)
+                whileShown();
             return int(QMessageBox::Ok);
         });
     }
     ~AnsweredMessages() { setMessageBoxAnswerer({}); }
 
     QStringList texts;
+    // What the operator does while a box is up, its event loop running.
+    std::function<void()> whileShown;
 };
 
 // A game folder with USER\MAPLISTS and, when asked, a server program: our

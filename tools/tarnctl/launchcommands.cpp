@@ -1,12 +1,12 @@
 #include "launchcommands.h"
 
 #include "agonesclient.h"
+#include "gamefolderlock.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
 #include "launch/launchsequence.h"
 #include "launch/shortpath.h"
 #include "launch/storedform.h"
-#include "gamefolderlock.h"
 #include "output.h"
 #include "platform/console.h"
 #include "platform/registry.h"
@@ -16,6 +16,7 @@
 #include "servercommands.h"
 #include "statefiles.h"
 #include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "store/textcodec.h"
 #include "supervisor.h"
 
@@ -47,9 +48,7 @@ QStringList failures(const LaunchResult &result, bool starting)
     // Unregistered, the folder is the launcher's default, which says nothing
     // to an operator without a desktop.
     if (!result.gameFolderProblem.isEmpty())
-        return {RegGet(hkeyLocalMachine, gameRegistrationKey, QStringLiteral("Path")).isEmpty()
-                ? noGameFolder()
-                : result.gameFolderProblem};
+        return {registeredGameFolder().isEmpty() ? noGameFolder() : result.gameFolderProblem};
     QStringList lines;
     if (result.mapFilesFailed)
         lines.append(
@@ -87,7 +86,7 @@ int runForeground(const Options &options)
             return 1;
         }
     }
-    const QString gameFolder = form.text("Text1");
+    const QString gameFolder = form.gameFolder;
     GameFolderLock lock;
     if (const QString failure
         = lock.acquire(gameFolder, QString::fromStdString(platform::registryLocation()));
@@ -113,29 +112,29 @@ int runForeground(const Options &options)
         }
     }
     int status = 1;
-    const LaunchResult result
-        = runLaunch(form, QDateTime::currentDateTime(), [&](const ServerLaunch &launch) {
-              const SupervisedServer server {launch.gameFolder, launch.shortFolder,
-                  launch.arguments, target.port, target.password, [] {
-                      return failures(
-                          runLaunch(launchFormFromStore(), QDateTime::currentDateTime(), {}), true)
-                          .join(u'\n');
-                  }};
-              Supervisor supervisor(server, options, files);
-              if (!agonesPort) {
-                  status = supervisor.run();
-                  return QString();
-              }
-              AgonesClient agones(*agonesPort, [&](const QString &text) { supervisor.say(text); });
-              QObject::connect(&supervisor, &Supervisor::firstAnswer, &agones, &AgonesClient::ready);
-              QObject::connect(&supervisor, &Supervisor::answered, &agones, &AgonesClient::health);
-              QObject::connect(
-                  &supervisor, &Supervisor::serverEnded, &agones, &AgonesClient::shutdown);
-              status = supervisor.run();
-              // Shutdown was sent as the server ended; it gets a moment to arrive.
-              agones.finish(std::chrono::seconds(3));
-              return QString();
-          });
+    const LaunchResult result = runLaunch(
+        form, QDateTime::currentDateTime(), [&](const ServerLaunch &launch) {
+            const SupervisedServer server {launch.gameFolder, launch.shortFolder, launch.arguments,
+                target.port, target.password, [] {
+                    return failures(
+                        runLaunch(launchFormFromStore(), QDateTime::currentDateTime(), {}), true)
+                        .join(u'\n');
+                }};
+            Supervisor supervisor(server, options, files);
+            if (!agonesPort) {
+                status = supervisor.run();
+                return QString();
+            }
+            AgonesClient agones(*agonesPort, [&](const QString &text) { supervisor.say(text); });
+            QObject::connect(&supervisor, &Supervisor::firstAnswer, &agones, &AgonesClient::ready);
+            QObject::connect(&supervisor, &Supervisor::answered, &agones, &AgonesClient::health);
+            QObject::connect(
+                &supervisor, &Supervisor::serverEnded, &agones, &AgonesClient::shutdown);
+            status = supervisor.run();
+            // Shutdown was sent as the server ended; it gets a moment to arrive.
+            agones.finish(std::chrono::seconds(3));
+            return QString();
+        });
     if (options.stateFiles) {
         QFile::remove(state.watcherPid);
         QFile::remove(state.serverPid);

@@ -7,7 +7,7 @@
 #include "output.h"
 #include "platform/registry.h"
 #include "playercommands.h"
-#include "store/settingsstore.h"
+#include "store/settingstable.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -90,12 +90,11 @@ QString Target::address() const
 
 Target targetOf(const Options &options)
 {
-    const quint16 port = options.port
-        ? *options.port
-        : monitorServerPort(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("Server_Port")));
-    const QString password = options.password
-        ? *options.password
-        : rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("rcon_pw")));
+    // Told both, tarnctl needs no settings at all.
+    const LaunchSettings stored
+        = options.port && options.password ? LaunchSettings() : loadLaunchSettings();
+    const quint16 port = options.port ? *options.port : monitorServerPort(stored.port);
+    const QString password = options.password ? *options.password : rconPasswordSent(stored);
     return {options.host, port, password};
 }
 
