@@ -28,7 +28,7 @@ struct Server
         port = freeUdpPort();
         rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(port));
         rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "pw");
-        rEGpUT(hkeyLocalMachine, launcherKey, "Path", game.path());
+        rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path());
         process.setWorkingDirectory(game.path());
         process.start(toolPath("tarnded"),
             {"+set", "hostport", QString::number(port), "+set", "rcon_password", "pw", "+set",
