@@ -21,7 +21,7 @@ struct GameTypeOptions
 
 constexpr int gameTypeCount = 7;
 
-// The options of game type number 1 to 7 (the Option1 index plus one);
+// The options of game type number 1 to 7 (the game type index plus one);
 // nullptr for any other number.
 const GameTypeOptions *gameTypeOptions(int gameTypeNumber);
 
