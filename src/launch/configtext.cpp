@@ -11,12 +11,6 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// Passwords shorter than two characters are not passed to the server.
-bool usablePassword(const QString &password)
-{
-    return password.size() >= 2;
-}
-
 // "0", "1" or "2": a check box's state as the server reads it, the same
 // digit the store keeps.
 QString checkValue(Qt::CheckState state)
@@ -65,7 +59,7 @@ QString otherLines(const LaunchForm &form)
     if (form.ticked("Check25"))
         lines += line("set sv_no_big_ents 1", {}) + line("set sv_flash_big_ents 0", {})
             + line("set sv_max_gorm_mp 100", {});
-    if (usablePassword(form.text("Text15")))
+    if (passwordPassed(form.text("Text15")))
         lines += line("set password ", form.text("Text15"));
     return lines + line("set rcon_password ", rconPasswordSent(form.text("Text16")));
 }
@@ -96,11 +90,6 @@ QString mapLines(const LaunchForm &form)
 }
 
 } // namespace
-
-QString rconPasswordSent(const QString &typed)
-{
-    return usablePassword(typed) ? typed : QStringLiteral("hushed");
-}
 
 QString serverArguments(const QString &port)
 {

@@ -34,6 +34,11 @@ struct StoredSetting
 
 std::span<const StoredSetting> storedSettings();
 
+// The remote-console password made for this store, used where "rcon_pw"
+// holds fewer than two characters; "rcon_pw" keeps what the operator typed.
+// No control shows it.
+inline constexpr char generatedRconPasswordName[] = "rcon_pw_generated";
+
 // The text a box shows for what is stored.
 QString textFromStored(const StoredSetting &setting, const QString &stored);
 // What is stored for the text of a box, or for the state of a check box.
