@@ -10,6 +10,7 @@
 
 #include <QKeyEvent>
 #include <QNetworkDatagram>
+#include <QScrollBar>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -72,12 +73,11 @@ void SvrMon::Form_Load()
     // A password nobody typed is shown here, so the operator can reach the
     // server from elsewhere too.
     if (strRconPassword.isEmpty())
-        ui->consoleLog->appendPlainText(noRconPasswordText());
+        appendToLog(noRconPasswordText());
     else if (!passwordPassed(typedPassword))
-        ui->consoleLog->appendPlainText(
-            tr("Remote-console password: %1 (made for these settings; type your own into "
-               "Rcon_pw to change it)")
-                .arg(strRconPassword));
+        appendToLog(tr("Remote-console password: %1\n(made for these settings; type your own "
+                       "into Rcon_pw to choose it)")
+                        .arg(strRconPassword));
     Timer1->start();
 }
 
@@ -172,7 +172,7 @@ void SvrMon::Command2_Click()
 
 void SvrMon::sendLogged(const QString &commandPart)
 {
-    ui->consoleLog->appendPlainText(sentLogEntry(QTime::currentTime(), commandPart));
+    appendToLog(sentLogEntry(QTime::currentTime(), commandPart));
     send(rconDatagram(strRconPassword, commandPart), consoleSocket);
 }
 
@@ -182,7 +182,25 @@ void SvrMon::logReply(const QByteArray &datagram)
 {
     const QString shown
         = datagram.size() > replyHeaderSize ? editBoxText(replyDisplayText(datagram)) : QString();
-    ui->consoleLog->appendPlainText(replyLogEntry(QTime::currentTime(), shown));
+    appendToLog(replyLogEntry(QTime::currentTime(), shown));
+}
+
+// The log follows the newest entry, seen from its start with its time,
+// unless the operator has scrolled back to read. The box lays its lines out
+// late, so it is scrolled once that is done.
+void SvrMon::appendToLog(const QString &entry)
+{
+    QPlainTextEdit *log = ui->consoleLog;
+    const bool following = log->verticalScrollBar()->value() == log->verticalScrollBar()->maximum();
+    log->appendPlainText(entry);
+    // Shown for the first time, the box scrolls to its cursor.
+    if (!log->isVisible())
+        log->moveCursor(QTextCursor::Start);
+    if (following)
+        QTimer::singleShot(0, log, [log] {
+            log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+            log->horizontalScrollBar()->setValue(0);
+        });
 }
 
 void SvrMon::sendLine(const QString &commandPart)

@@ -61,6 +61,7 @@ private:
     // replies go to the console log and the text box keeps the poll's.
     void sendLogged(const QString &commandPart);
     void logReply(const QByteArray &datagram);
+    void appendToLog(const QString &entry);
     bool recallCommand(int key);
 
     // The player table (svrmon_players.cpp).
