@@ -206,7 +206,6 @@ private slots:
         QCOMPARE(server.poll(&again), request("secret list_dmflags "));
         QVERIFY(server.last.senderPort() == 28901
             && child<QUdpSocket>(&again, "Winsock1")->localAddress() == QHostAddress::LocalHost);
-        // A blank password sends the one generated for this store.
         const QString generated = RegGet(hkeyLocalMachine, launcherKey, "rcon_pw_generated");
         QCOMPARE(server.poll(&again, 0), request(generated.toLatin1() + " status "));
     }
