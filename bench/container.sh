@@ -28,6 +28,8 @@ export TARNSTARTER_REGISTRY=$work/registry.db
 tarnctl=$tools/tarnctl/tarnctl
 # tarnctl only reads a store: it must be there before the first poll.
 "$tools/tarnreg/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Host_Name /d bench /f >/dev/null
+# The container's server and the host's share one remote-console password.
+"$tools/tarnreg/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v rcon_pw /d bench /f >/dev/null
 
 # Sums VmRSS (KiB) of the given processes.
 rss() {
@@ -51,7 +53,7 @@ port=$((45000 + $$ % 5000))
 started=$(now_ms)
 # Without systemd podman complains that it cannot time the health checks.
 if ! podman run -d --name "$name" "${run_options[@]}" -p "127.0.0.1:$port:28910/udp" \
-    "$image" >/dev/null 2>"$work/podman.log"; then
+    -e TARN_RCON_PASSWORD=bench "$image" >/dev/null 2>"$work/podman.log"; then
     cat "$work/podman.log" >&2
     exit 1
 fi

@@ -145,6 +145,7 @@ void LaunchGo(benchmark::State &state)
         qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded", games.filePath("tarn.exe"));
     fillNumberedList(launcherKey + "\\CustomLST", 100);
     rEGpUT(hkeyLocalMachine, launcherKey, "UseMapList", "1");
+    rEGpUT(hkeyLocalMachine, launcherKey, "rcon_pw", "benchpw");
     QUdpSocket probe;
     probe.bind(QHostAddress::LocalHost, 0);
     const quint16 port = probe.localPort();
@@ -161,7 +162,8 @@ void LaunchGo(benchmark::State &state)
         // Stop the server and wait until its port is free for the next one.
         QUdpSocket client;
         for (int attempt = 0; attempt < 200; ++attempt) {
-            client.writeDatagram("\xff\xff\xff\xffrcon hushed quit", QHostAddress::LocalHost, port);
+            client.writeDatagram(
+                "\xff\xff\xff\xffrcon benchpw quit", QHostAddress::LocalHost, port);
             QThread::msleep(10);
             QUdpSocket check;
             if (check.bind(QHostAddress::LocalHost, port))

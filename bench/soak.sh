@@ -32,7 +32,7 @@ export XDG_CONFIG_HOME="$work/config"
 
 game="$work/game"
 mkdir -p "$game/USER"
-printf '// Soak server\r\nset hostname "Soak"\r\nset rcon_password hushed\r\nmap DM/QEVCON1\r\n' \
+printf '// Soak server\r\nset hostname "Soak"\r\nset rcon_password soakpw\r\nmap DM/QEVCON1\r\n' \
     >"$game/USER/Dedicated.cfg"
 port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
@@ -48,6 +48,8 @@ grep -q 'Listening on' "$work/tarnded.log" || { echo "tarnded did not start" >&2
 "$build/tools/tarnreg/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Server_Port /d "$port" /f \
     >/dev/null
 "$build/tools/tarnreg/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Path /d "$game" /f \
+    >/dev/null
+"$build/tools/tarnreg/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v rcon_pw /d soakpw /f \
     >/dev/null
 
 "$build/bench/soak_driver" "$seconds" >"$work/driver.out" 2>"$work/driver.err" ||

@@ -11,12 +11,6 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// Passwords shorter than two characters are not passed to the server.
-bool usablePassword(const QString &password)
-{
-    return password.size() >= 2;
-}
-
 // "0", "1" or "2": a check box's state as the server reads it, the same
 // digit the store keeps.
 QString checkValue(Qt::CheckState state)
@@ -62,9 +56,9 @@ QString otherLines(const LaunchForm &form)
     if (form.reduceLag == Qt::Checked)
         lines += line("set sv_no_big_ents 1", {}) + line("set sv_flash_big_ents 0", {})
             + line("set sv_max_gorm_mp 100", {});
-    if (usablePassword(form.password))
+    if (passwordPassed(form.password))
         lines += line("set password ", form.password);
-    return lines + line("set rcon_password ", rconPasswordSent(form));
+    return lines + line("set rcon_password ", rconPasswordSent(form.rconPassword));
 }
 
 // The single setting lines, in the order the file carries them.
@@ -91,11 +85,6 @@ QString mapLines(const LaunchForm &form)
 }
 
 } // namespace
-
-QString rconPasswordSent(const LaunchSettings &settings)
-{
-    return usablePassword(settings.rconPassword) ? settings.rconPassword : QStringLiteral("hushed");
-}
 
 QString serverArguments(const QString &port)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launch/launchform.h"
+#include "launch/rconpassword.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,11 +15,6 @@ inline const QString crlf = QStringLiteral("\r\n");
 // The launcher's name and version, as the configuration's first line and the
 // store carry it.
 inline const QString launcherTitle = QStringLiteral("Tarn Server Launcher v1.8");
-
-// The remote-console password the server gets, and so the one the monitor
-// and tarnctl must send: the password as typed, or "hushed" when it is
-// shorter than two characters.
-QString rconPasswordSent(const LaunchSettings &settings);
 
 // The arguments the server is started with: dedicated mode on the port as
 // typed. The monitor reads the port back out of them, as the server does.

@@ -14,6 +14,11 @@ LaunchResult runLaunch(const LaunchForm &form, const QDateTime &when, const Star
     result.gameFolderProblem = gameFolderProblem(result.server.gameFolder);
     if (!result.gameFolderProblem.isEmpty())
         return result;
+    // Without a password the server's remote console would be anybody's.
+    if (rconPasswordSent(form.rconPassword).isEmpty()) {
+        result.configurationFailure = noRconPasswordText();
+        return result;
+    }
     const QStringList cycle = mapCycleWritten(form);
     result.mapFilesFailed = !cycle.isEmpty() && !writeMapFiles(result.server.gameFolder, cycle);
     result.server.shortFolder = GetShortPath(result.server.gameFolder);

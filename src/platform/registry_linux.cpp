@@ -78,6 +78,11 @@ void openStoreReadOnly()
     sqlite::openStoreReadOnly();
 }
 
+void openStoreWritable()
+{
+    sqlite::openStoreWritable();
+}
+
 std::string storeProblem()
 {
     return sqlite::storeProblem();

@@ -81,7 +81,7 @@ public:
         return store.state() == StoreState::ready;
     }
 
-    void setReadOnly() { store.setReadOnly(); }
+    void setReadOnly(bool only) { store.setReadOnly(only); }
     bool readOnly() const { return store.isReadOnly(); }
 
     std::string problem()
@@ -465,7 +465,14 @@ void openStoreReadOnly()
 {
     Registry &reg = registry();
     std::lock_guard guard(reg.lock);
-    reg.setReadOnly();
+    reg.setReadOnly(true);
+}
+
+void openStoreWritable()
+{
+    Registry &reg = registry();
+    std::lock_guard guard(reg.lock);
+    reg.setReadOnly(false);
 }
 
 std::string storeProblem()

@@ -78,9 +78,9 @@ bool RegistryStore::use(const std::string &path)
     return true;
 }
 
-void RegistryStore::setReadOnly()
+void RegistryStore::setReadOnly(bool only)
 {
-    readOnly = true;
+    readOnly = only;
     opened = false;
 }
 

@@ -65,8 +65,9 @@ public:
     // Why the store cannot be used, once state() is not ready.
     const std::string &problem() const { return why; }
 
-    // From now on the store is only read: never created, set up or written.
-    void setReadOnly();
+    // From now on the store is only read: never created, set up or written;
+    // or, with false, opened for writing again.
+    void setReadOnly(bool only = true);
     bool isReadOnly() const { return readOnly; }
 
     // True when another connection has committed since the last call.

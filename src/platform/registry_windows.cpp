@@ -442,6 +442,11 @@ void openStoreReadOnly()
     sqlite::openStoreReadOnly();
 }
 
+void openStoreWritable()
+{
+    sqlite::openStoreWritable();
+}
+
 std::string storeProblem()
 {
     return portable() ? sqlite::storeProblem() : std::string();

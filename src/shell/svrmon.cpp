@@ -1,13 +1,16 @@
 #include "shell/svrmon.h"
 
 #include "launch/configtext.h"
+#include "monitor/consolelog.h"
 #include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
+#include "shell/messagebox.h"
 #include "store/settingstable.h"
 #include "ui_svrmon.h"
 
 #include <QKeyEvent>
 #include <QNetworkDatagram>
+#include <QScrollBar>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -24,7 +27,8 @@ SvrMon::SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent)
       session(std::move(session)),
       Timer1(new QTimer(this)),
       Winsock1(new QUdpSocket(this)),
-      statusSocket(new QUdpSocket(this))
+      statusSocket(new QUdpSocket(this)),
+      consoleSocket(new QUdpSocket(this))
 {
     initMonitorResources();
     ui->setupUi(this);
@@ -36,6 +40,8 @@ SvrMon::SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Winsock1->setObjectName(QStringLiteral("Winsock1"));
     statusSocket->setObjectName(QStringLiteral("statusSocket"));
+    consoleSocket->setObjectName(QStringLiteral("consoleSocket"));
+    ui->consoleLog->setMaximumBlockCount(consoleLogLines);
     Timer1->setInterval(3000);
 
     connect(Timer1, &QTimer::timeout, this, &SvrMon::Timer1_Timer);
@@ -43,6 +49,7 @@ SvrMon::SvrMon(std::shared_ptr<MonitorSession> session, QWidget *parent)
     connect(ui->Command2, &QPushButton::clicked, this, &SvrMon::Command2_Click);
     connect(Winsock1, &QUdpSocket::readyRead, this, [this] { readDatagrams(Winsock1); });
     connect(statusSocket, &QUdpSocket::readyRead, this, [this] { readDatagrams(statusSocket); });
+    connect(consoleSocket, &QUdpSocket::readyRead, this, [this] { readDatagrams(consoleSocket); });
     ui->Text2->installEventFilter(this);
     ui->Text3->installEventFilter(this);
     setUpPlayers();
@@ -55,12 +62,22 @@ SvrMon::~SvrMon() = default;
 void SvrMon::Form_Load()
 {
     const LaunchSettings settings = loadLaunchSettings();
-    strRconPassword = rconPasswordSent(settings);
+    strRconPassword = rconPasswordSent(settings.rconPassword);
     remotePort = monitorServerPort(settings.port);
     ui->Combo1->setCurrentIndex(0);
     remoteHost = QHostAddress(QHostAddress::LocalHost);
     bindSocket();
     statusSocket->bind(remoteHost, 0, QAbstractSocket::DontShareAddress);
+    consoleSocket->bind(remoteHost, 0, QAbstractSocket::DontShareAddress);
+    session->commands.rewind();
+    // A password nobody typed is shown here, so the operator can reach the
+    // server from elsewhere too.
+    if (strRconPassword.isEmpty())
+        appendToLog(noRconPasswordText());
+    else if (!passwordPassed(settings.rconPassword))
+        appendToLog(tr("Remote-console password: %1\n(made for these settings; type your own "
+                       "into Rcon_pw to choose it)")
+                        .arg(strRconPassword));
     Timer1->start();
 }
 
@@ -97,7 +114,10 @@ void SvrMon::Timer1_Timer()
 bool SvrMon::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && (watched == ui->Text2 || watched == ui->Text3)) {
-        const QString typed = static_cast<QKeyEvent *>(event)->text();
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == ui->Text3 && recallCommand(key->key()))
+            return true;
+        const QString typed = key->text();
         const int keyAscii = typed.size() == 1 ? typed.front().unicode() : 0;
         return watched == ui->Text2 ? Text2_KeyPress(keyAscii) : Text3_KeyPress(keyAscii);
     }
@@ -109,7 +129,7 @@ bool SvrMon::Text2_KeyPress(int keyAscii)
 {
     if (keyAscii != 13)
         return false;
-    sendLine(sayCommandPart(ui->Text2->text()));
+    sendLogged(sayCommandPart(ui->Text2->text()));
     ui->Text2->clear();
     return true;
 }
@@ -118,19 +138,69 @@ bool SvrMon::Text3_KeyPress(int keyAscii)
 {
     if (keyAscii != 13)
         return false;
-    sendLine(typedCommandPart(ui->Text3->text()));
+    session->commands.add(ui->Text3->text());
+    sendLogged(typedCommandPart(ui->Text3->text()));
     ui->Text3->clear();
     return true;
 }
 
+// Up and Down in "Send command:" bring back the lines sent before.
+bool SvrMon::recallCommand(int key)
+{
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
+        return false;
+    const auto line = key == Qt::Key_Up ? session->commands.older() : session->commands.newer();
+    if (line)
+        ui->Text3->setText(*line);
+    return true;
+}
+
+// A click too many must not end the game for everyone on the server.
 void SvrMon::Command1_Click()
 {
-    sendLine(quitCommandPart());
+    if (showMessageBox(this, QMessageBox::Question, tr("Shut down server"),
+            tr("Shut the server down? Everyone playing on it is disconnected."),
+            QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes)
+        sendLogged(quitCommandPart());
 }
 
 void SvrMon::Command2_Click()
 {
-    sendLine(execCommandPart());
+    sendLogged(execCommandPart());
+}
+
+void SvrMon::sendLogged(const QString &commandPart)
+{
+    appendToLog(sentLogEntry(QTime::currentTime(), commandPart));
+    send(rconDatagram(strRconPassword, commandPart), consoleSocket);
+}
+
+// Unlike the text box, the log does not stand "Waiting..." for a reply
+// without text: the server did answer.
+void SvrMon::logReply(const QByteArray &datagram)
+{
+    const QString shown
+        = datagram.size() > replyHeaderSize ? editBoxText(replyDisplayText(datagram)) : QString();
+    appendToLog(replyLogEntry(QTime::currentTime(), shown));
+}
+
+// The log follows the newest entry, seen from its start with its time,
+// unless the operator has scrolled back to read. The box lays its lines out
+// late, so it is scrolled once that is done.
+void SvrMon::appendToLog(const QString &entry)
+{
+    QPlainTextEdit *log = ui->consoleLog;
+    const bool following = log->verticalScrollBar()->value() == log->verticalScrollBar()->maximum();
+    log->appendPlainText(entry);
+    // Shown for the first time, the box scrolls to its cursor.
+    if (!log->isVisible())
+        log->moveCursor(QTextCursor::Start);
+    if (following)
+        QTimer::singleShot(0, log, [log] {
+            log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+            log->horizontalScrollBar()->setValue(0);
+        });
 }
 
 void SvrMon::sendLine(const QString &commandPart)
@@ -161,6 +231,8 @@ void SvrMon::readDatagrams(QUdpSocket *socket)
             continue;
         if (socket == Winsock1)
             Winsock1_DataArrival(datagram.data());
+        else if (socket == consoleSocket)
+            logReply(datagram.data());
         else
             takeStatusPiece(datagram.data(), Own);
     }

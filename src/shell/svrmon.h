@@ -3,9 +3,10 @@
 // The Server Monitor: a remote console for the server the launch starts on
 // this machine. It polls the server over UDP on loopback every three seconds
 // and shows the latest reply; the operator can also chat, send any command,
-// shut the server down or make it read its configuration again. Below the
-// reply, a table of the players from the latest status reply lets the
-// operator kick or ban a player, see and lift bans, and change the map.
+// shut the server down or make it read its configuration again; what they
+// send and what comes back is kept in a console log. Below the reply, a
+// table of the players from the latest status reply lets the operator kick
+// or ban a player, see and lift bans, and change the map.
 
 #include "monitor/playerlist.h"
 #include "monitor/svrmonsession.h"
@@ -56,6 +57,12 @@ private:
     void readDatagrams(QUdpSocket *socket);
     void send(const QByteArray &datagram, QUdpSocket *socket = nullptr);
     void sendLine(const QString &commandPart);
+    // The operator's own lines: sent from a socket of their own, so their
+    // replies go to the console log and the text box keeps the poll's.
+    void sendLogged(const QString &commandPart);
+    void logReply(const QByteArray &datagram);
+    void appendToLog(const QString &entry);
+    bool recallCommand(int key);
 
     // The player table (svrmon_players.cpp).
     void setUpPlayers();
@@ -83,6 +90,7 @@ private:
     // The monitor's own status requests when the polled command is another,
     // answered here so that the text box keeps the polled command's reply.
     QUdpSocket *statusSocket;
+    QUdpSocket *consoleSocket;
     PlayerTableModel *players;
     // A long reply comes in pieces; the table waits for the last.
     QTimer *statusSettle[ReplySources];

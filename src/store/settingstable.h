@@ -60,3 +60,8 @@ void recordStartUp(const QString &launcherTitle);
 // selected, "dm/marlow" when none is.
 QString savedStartMap();
 void saveStartMap(const QString &selectedMap);
+
+// The remote-console password made for this store, used where "rcon_pw"
+// holds fewer than two characters; "rcon_pw" keeps what the operator typed.
+// No control shows it.
+inline constexpr char generatedRconPasswordName[] = "rcon_pw_generated";

@@ -5,6 +5,8 @@
 #include <QAccessible>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -24,13 +26,21 @@ public:
     {
         // A server that is still starting misses a single quit.
         for (int attempt = 0; port && attempt < 10; ++attempt) {
-            if (!askServer(port, "hushed quit", 300).isEmpty())
+            if (!askServer(port, password() + " quit", 300).isEmpty())
                 break;
         }
         closeWindowsBut(window.get());
     }
     void go() const { click("Command1"); }
-    bool serverAnswers() const { return askServer(port, "hushed status", 500).contains("map: "); }
+    // The password a blank Rcon_pw gives the server.
+    static QByteArray password()
+    {
+        return RegGet(hkeyLocalMachine, launcherKey, "rcon_pw_generated").toLatin1();
+    }
+    bool serverAnswers() const
+    {
+        return askServer(port, password() + " status", 500).contains("map: ");
+    }
     bool hidden() const { return !window->isVisible() || window->isMinimized(); }
 
     quint16 port = 0;
@@ -83,7 +93,7 @@ void TestLaunch::launchesEndToEnd()
     // The server runs in the game folder with the launch's arguments, and
     // within one poll the monitor shows its status.
     QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
-    const QString info = askServer(launcher.port, "hushed serverinfo");
+    const QString info = askServer(launcher.port, Launcher::password() + " serverinfo");
     QVERIFY2(info.contains(
                  "tarn.exe +set dedicated 1 +set hostport " + QString::number(launcher.port) + "\n",
                  Qt::CaseInsensitive),
@@ -95,12 +105,21 @@ void TestLaunch::launchesEndToEnd()
     auto *shown = monitor->findChild<QPlainTextEdit *>("Text1");
     QTRY_VERIFY_WITH_TIMEOUT(shown->toPlainText().contains("map: "), 8000);
 
-    // The icon brings the window back; quitting through the monitor ends
+    // A blank Rcon_pw gives the server a password of its own, kept in the
+    // store apart from what was typed, and shown in the monitor's log.
+    const QByteArray password = Launcher::password();
+    QVERIFY2(QRegularExpression("^[A-Za-z0-9]{16}$").match(password).hasMatch(), password);
+    QVERIFY(first.contains("\r\nset rcon_password " + password + "\r\n"));
+    QCOMPARE(RegGet(hkeyLocalMachine, launcherKey, "rcon_pw"), "x");
+    QVERIFY(monitor->findChild<QPlainTextEdit *>("consoleLog")->toPlainText().contains(password));
+
+    // The icon brings the window back; "quit" typed into the monitor ends
     // the server.
     emit launcher.get<QSystemTrayIcon>("SysTray")->activated(QSystemTrayIcon::Trigger);
     QVERIFY(!launcher.hidden());
-    monitor->findChild<QPushButton *>("Command1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(askServer(launcher.port, "hushed status", 300).isEmpty(), 5000);
+    QTest::keyClicks(monitor->findChild<QLineEdit *>("Text3"), "quit");
+    QTest::keyClick(monitor->findChild<QLineEdit *>("Text3"), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(askServer(launcher.port, password + " status", 300).isEmpty(), 5000);
 
     // The second launch keeps the first configuration as the backup, and
     // opens the command reference when asked to.
@@ -109,7 +128,9 @@ void TestLaunch::launchesEndToEnd()
     launcher.check("Check23")->setChecked(true);
     launcher.go();
     QCOMPARE(readFile(game.path("USER/Dedicated.bak")), first);
-    QVERIFY(readFile(game.path("USER/Dedicated.cfg")).contains("set hostname \"Second\""));
+    const QByteArray second = readFile(game.path("USER/Dedicated.cfg"));
+    QVERIFY(second.contains("set hostname \"Second\"")
+        && second.contains("set rcon_password " + password + "\r\n"));
     QVERIFY(openWindow("frmCmdlist"));
     QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
     QVERIFY(messages.isEmpty());

@@ -188,6 +188,9 @@ private slots:
         // Nothing is quoted or trimmed; text outside Windows-1252 is '?'.
         child<QLineEdit>(m, "Text3")->setText(QString::fromUtf8(" \"€\" ✓;"));
         QCOMPARE(enter("Text3", ""), request("secret  \"\x80\" ?; "));
+        setMessageBoxAnswerer([](QMessageBox::Icon, const QString &, const QString &) {
+            return int(QMessageBox::Yes);
+        });
         QTest::mouseClick(child(m, "Command1"), Qt::LeftButton);
         QCOMPARE(server.next(), request("secret quit "));
         QTest::mouseClick(child(m, "Command2"), Qt::LeftButton);
@@ -203,7 +206,8 @@ private slots:
         QCOMPARE(server.poll(&again), request("secret list_dmflags "));
         QVERIFY(server.last.senderPort() == 28901
             && child<QUdpSocket>(&again, "Winsock1")->localAddress() == QHostAddress::LocalHost);
-        QCOMPARE(server.poll(&again, 0), request("hushed status "));
+        const QString generated = RegGet(hkeyLocalMachine, launcherKey, "rcon_pw_generated");
+        QCOMPARE(server.poll(&again, 0), request(generated.toLatin1() + " status "));
     }
 
     void storedPortAndReplyText()

@@ -1,6 +1,7 @@
-// The Server Monitor's player table driven as an operator drives it, against
-// the stand-in server: select a player with the mouse or the keys, kick,
-// ban, lift the ban, change the map.
+// The Server Monitor driven as an operator drives it, against the stand-in
+// server: select a player with the mouse or the keys, kick, ban, lift the
+// ban, change the map; type commands, recall them, read the console log;
+// shut the server down.
 
 #include "monitor/playertablemodel.h"
 #include "shell/svrmon.h"
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +59,22 @@ QStringList names(QTableView *table)
     for (const PlayerRow &p : static_cast<PlayerTableModel *>(table->model())->players())
         shown << p.shownName();
     return shown;
+}
+
+void enter(QLineEdit *box, const QString &typed)
+{
+    QTest::keyClicks(box, typed);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+// The console log's lines, each time checked and left out.
+QStringList logged(SvrMon *m)
+{
+    static const QRegularExpression time("^\\d\\d:\\d\\d:\\d\\d ");
+    QStringList lines = m->findChild<QPlainTextEdit *>("consoleLog")->toPlainText().split('\n');
+    for (QString &line : lines)
+        line = line.contains(time) ? line.mid(9) : "no time: " + line;
+    return lines;
 }
 
 void clickRow(QTableView *table, int row)
@@ -164,6 +182,57 @@ private slots:
             + "map: canyon\nnum score ping name address\n  0     1   40 Gru");
         QTRY_VERIFY(status->text().startsWith("Could not read the player list: "));
         QCOMPARE(names(table).size(), 4);
+    }
+
+    // Each line sent stays in the log with its reply while the polls go on;
+    // Up and Down bring back the commands.
+    void consoleLogAndCommandHistory()
+    {
+        Server server;
+        QVERIFY(server.ready);
+        SvrMon m(std::make_shared<MonitorSession>());
+        QVERIFY(m.findChild<QPlainTextEdit *>("consoleLog"));
+        auto *command = m.findChild<QLineEdit *>("Text3");
+        enter(command, "fraglimit 25");
+        QTRY_COMPARE(logged(&m).size(), 2);
+        enter(command, "fraglimit");
+        QTRY_COMPARE(logged(&m).size(), 4);
+        enter(m.findChild<QLineEdit *>("Text2"), "hello");
+        QTRY_COMPARE(logged(&m).size(), 6);
+        m.Timer1_Timer();
+        QTRY_VERIFY(m.findChild<QPlainTextEdit *>("Text1")->toPlainText().startsWith("map: "));
+        QCOMPARE(logged(&m),
+            QStringList({"> fraglimit 25", "< (empty reply)", "> fraglimit",
+                "< \"fraglimit\" is \"25\"", "> say hello", "< console: hello"}));
+
+        QStringList recalled;
+        for (const Qt::Key key :
+            {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}) {
+            QTest::keyClick(command, key);
+            recalled << command->text();
+        }
+        QCOMPARE(recalled,
+            QStringList({"fraglimit", "fraglimit 25", "fraglimit 25", "fraglimit", "", ""}));
+    }
+
+    void shutDownAsksFirst()
+    {
+        Server server;
+        QVERIFY(server.ready);
+        SvrMon m(std::make_shared<MonitorSession>());
+        QStringList asked;
+        int answer = QMessageBox::No;
+        setMessageBoxAnswerer([&](QMessageBox::Icon, const QString &title, const QString &) {
+            asked << title;
+            return answer;
+        });
+        auto *shutDown = m.findChild<QPushButton *>("Command1");
+        QTest::mouseClick(shutDown, Qt::LeftButton);
+        QVERIFY(
+            asked == QStringList("Shut down server") && server.ask("status").startsWith("map: "));
+        answer = QMessageBox::Yes;
+        QTest::mouseClick(shutDown, Qt::LeftButton);
+        QVERIFY(server.process.waitForFinished(10000));
     }
 };
 

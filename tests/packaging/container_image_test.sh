@@ -24,6 +24,9 @@ mkdir -p "$work"
 export TARNSTARTER_REGISTRY=$work/registry.db
 "$(dirname "$tarnctl")/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v Host_Name \
     /d 'image test' >/dev/null
+# The first container is given the password the host's store holds.
+"$(dirname "$tarnctl")/tarnreg" add 'HKLM\SOFTWARE\Quillon\TarnLauncher' /v rcon_pw \
+    /d first >/dev/null
 
 failures=0
 fail() {
@@ -66,7 +69,7 @@ trap cleanup EXIT
 
 step "a demo container with a published UDP port"
 port_a=$(free_port)
-podman run -d --name "$first" "${run_options[@]}" --stop-timeout 20 \
+podman run -d --name "$first" "${run_options[@]}" --stop-timeout 20 -e TARN_RCON_PASSWORD=first \
     -p "127.0.0.1:$port_a:28910/udp" "$image" || fail "the container does not start"
 
 step "tarnctl rcon --port $port_a status, from the host"

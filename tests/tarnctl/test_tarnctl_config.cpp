@@ -5,6 +5,7 @@
 #include "support/rconclient.h"
 #include "tarnctl.h"
 
+#include <QProcess>
 #include <QTest>
 
 class TestTarnctlConfig : public QObject
@@ -15,6 +16,7 @@ private slots:
     void writesLikeGo();
     void messagesAndOptions();
     void storeIsOnlyRead();
+    void generatedPasswordNeedsAWritableStore();
     void registeredSpellingWins();
 };
 
@@ -120,6 +122,33 @@ void TestTarnctlConfig::storeIsOnlyRead()
     const Run run = runTarnctl({"config", "--print"});
     QVERIFY2(run.status == 1 && run.out.isEmpty() && run.err.contains("typo/registry.db"), run.err);
     QVERIFY(!QFileInfo::exists(store.dir.filePath("typo")));
+}
+
+// A blank password takes the one generated for the store: where none is
+// kept and tarnctl cannot write the store, nothing is written or started.
+void TestTarnctlConfig::generatedPasswordNeedsAWritableStore()
+{
+#ifdef Q_OS_WIN
+    QSKIP("a store file is made unwritable with Linux's means");
+#endif
+    // On disk: a store in memory (TMPDIR) cannot be made immutable.
+    QTemporaryDir onDisk(QDir::currentPath() + "/store-XXXXXX");
+    const QString file = onDisk.filePath("registry.db");
+    qputenv("TARNSTARTER_REGISTRY", QFile::encodeName(file));
+    GameFolder game(GameFolder::Server::Script);
+    rEGpUT(hkeyLocalMachine, gameRegistrationKey, "Path", game.path());
+    QFile::setPermissions(file, QFile::ReadOwner);
+    const bool root = QFile(file).open(QIODevice::WriteOnly | QIODevice::Append);
+    if (root && QProcess::execute("chattr", {"+i", file}) != 0)
+        QSKIP("no way to make the store unwritable here");
+    const Run refused = runTarnctl({"start"});
+    if (root)
+        QProcess::execute("chattr", {"-i", file});
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains("No remote-console password"), refused.err);
+    QVERIFY(
+        !QFile::exists(game.path("USER/Dedicated.cfg")) && !QFile::exists(game.path("started")));
 }
 
 // Of two folders that differ only in case, the one the game registered is

@@ -201,6 +201,25 @@ int runDetached(const Options &options)
 
 } // namespace
 
+bool rconPasswordReady(const Options &options)
+{
+    const Command command = options.command;
+    if (command != Command::Config && command != Command::Start && command != Command::Restart
+        && command != Command::Reload)
+        return true;
+    const QString typed = loadLaunchSettings().rconPassword;
+    if (!rconPasswordSent(typed).isEmpty())
+        return true;
+    // The one value tarnctl writes: without it the server would run with a
+    // password nobody knows.
+    platform::openStoreWritable();
+    const bool kept = !rconPasswordSent(typed).isEmpty();
+    platform::openStoreReadOnly();
+    if (!kept)
+        complain(noRconPasswordText());
+    return kept;
+}
+
 int writeLaunchFiles()
 {
     return report(runLaunch(launchFormFromStore(), QDateTime::currentDateTime(), {}), false) ? 0

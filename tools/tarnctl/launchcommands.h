@@ -14,6 +14,12 @@ int runStart(const Options &options);
 // failure on stderr; returns the exit status.
 int writeLaunchFiles();
 
+// Whether a command that writes the configuration has a remote-console
+// password to give the server; said on stderr when not. A blank "rcon_pw"
+// takes the one generated for the store, which is made and kept here when
+// there is none yet and the store can be written.
+bool rconPasswordReady(const Options &options);
+
 // Whether this instance's server runs already, said on stderr when it does.
 bool instanceBusy();
 

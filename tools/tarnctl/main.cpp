@@ -47,8 +47,9 @@ int main(int argc, char **argv)
     // Names and values are printed in UTF-8 on every system.
     const platform::Utf8Console console;
     QCoreApplication app(argc, argv);
-    // tarnctl only reads the store and never creates it; settings it cannot
-    // read are an error, not defaults.
+    // tarnctl only reads the store and never creates it, but for the
+    // generated remote-console password; settings it cannot read are an
+    // error, not defaults.
     platform::openStoreReadOnly();
     const QStringList arguments = app.arguments().mid(1);
     std::optional<int> status = runPlayerCommand(arguments);
@@ -58,7 +59,9 @@ int main(int argc, char **argv)
             complain(parsed.error + QStringLiteral("\nTry \"tarnctl --help\"."));
             return exitUsage;
         }
-        status = storeUsable(parsed.options) ? run(parsed.options) : 1;
+        status = storeUsable(parsed.options) && rconPasswordReady(parsed.options)
+            ? run(parsed.options)
+            : 1;
     }
     // Output that never arrived is a failure, whatever else went well.
     if (!outputDelivered()) {
