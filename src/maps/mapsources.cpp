@@ -1,7 +1,7 @@
 #include "maps/mapsources.h"
 
-#include "launch/shortpath.h"
 #include "store/settingsstore.h"
+#include "store/shortpath.h"
 #include "store/textcodec.h"
 
 #include <QDir>

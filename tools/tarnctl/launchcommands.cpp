@@ -4,7 +4,6 @@
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
 #include "launch/launchsequence.h"
-#include "launch/shortpath.h"
 #include "launch/storedform.h"
 #include "gamefolderlock.h"
 #include "output.h"
@@ -16,6 +15,7 @@
 #include "servercommands.h"
 #include "statefiles.h"
 #include "store/settingsstore.h"
+#include "store/shortpath.h"
 #include "store/textcodec.h"
 #include "supervisor.h"
 
