@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/registry.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -8,7 +10,8 @@
 // The launcher's settings live in the registry (or its SQLite stand-in) as
 // string values. Reads never fail visibly: anything missing reads as "".
 
-constexpr quint32 hkeyLocalMachine = 0x80000002;
+// The root key as the store's callers pass it: the 32-bit handle value.
+constexpr quint32 hkeyLocalMachine = quint32(platform::hkeyLocalMachine);
 
 inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
 
