@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gameregistration.h"
 #include "platform/registry.h"
 
 #include <QList>
@@ -16,8 +17,7 @@ constexpr quint32 hkeyLocalMachine = quint32(platform::hkeyLocalMachine);
 inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
 
 // Where the game registers its folder, as value "Path".
-inline const QString gameRegistrationKey
-    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarn.exe");
+inline const QString gameRegistrationKey = QString::fromLatin1(platform::gameRegistrationPath);
 
 // The numbered lists and the DM flags, each a key of its own below the
 // launcher's.

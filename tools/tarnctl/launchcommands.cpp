@@ -8,6 +8,7 @@
 #include "gamefolderlock.h"
 #include "output.h"
 #include "platform/console.h"
+#include "platform/gameregistration.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 #include "processcontrol.h"
@@ -36,9 +37,9 @@ QString noGameFolder()
 {
     const QString store = QString::fromStdString(platform::registryLocation());
     return QStringLiteral("no game folder is registered in %1. Register the folder that "
-                          "holds tarn.exe with:\n  tarnreg add \"HKLM\\%2\" /v Path /d FOLDER")
+                          "holds tarn.exe with:\n  %2")
         .arg(store.isEmpty() ? QLatin1String(platform::defaultStoreName()) : store,
-            gameRegistrationKey);
+            QString::fromStdString(platform::gameRegistrationCommand()));
 }
 
 // What failed, one line each.
