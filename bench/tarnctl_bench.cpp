@@ -26,7 +26,7 @@ void rconRoundTrip(benchmark::State &state)
     tarnctl::RconClient client;
     if (!client.open(QStringLiteral("127.0.0.1"), port).isEmpty())
         return state.SkipWithError("cannot open a UDP port");
-    const QByteArray request = rconDatagram("benchpw", *pollCommandPart("Connection Monitor"));
+    const QByteArray request = rconDatagram("benchpw", pollCommandPart(Poll::Status));
     QString reply;
     for (auto _ : state) {
         client.send(request);

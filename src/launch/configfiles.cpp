@@ -1,7 +1,7 @@
 #include "launch/configfiles.h"
 
 #include "launch/configtext.h"
-#include "launch/shortpath.h"
+#include "store/shortpath.h"
 
 #include <QFile>
 #include <QFileInfo>

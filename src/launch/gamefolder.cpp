@@ -1,7 +1,7 @@
 #include "launch/gamefolder.h"
 
-#include "launch/shortpath.h"
 #include "platform/winpath.h"
+#include "store/shortpath.h"
 
 #include <QFileInfo>
 

@@ -3,7 +3,7 @@
 #include "launch/configfiles.h"
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
-#include "launch/shortpath.h"
+#include "store/shortpath.h"
 #include "store/textcodec.h"
 
 LaunchResult runLaunch(const LaunchForm &form, const QDateTime &when, const StartStep &start)

@@ -1,7 +1,7 @@
 #include "launch/serverstart.h"
 
-#include "launch/shortpath.h"
 #include "platform/process.h"
+#include "store/shortpath.h"
 
 QString serverProgramPath(const QString &shortFolder)
 {

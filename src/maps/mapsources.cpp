@@ -1,8 +1,8 @@
 #include "maps/mapsources.h"
 
-#include "launch/shortpath.h"
 #include "store/settingsstore.h"
 #include "store/settingstable.h"
+#include "store/shortpath.h"
 #include "store/textcodec.h"
 
 #include <QDir>

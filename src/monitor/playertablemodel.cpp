@@ -1,5 +1,10 @@
 #include "monitor/playertablemodel.h"
 
+PlayerTableModel::PlayerTableModel(QObject *parent)
+    : HeadedTableModel({tr("Num"), tr("Name"), tr("Score"), tr("Ping"), tr("Address")}, parent)
+{
+}
+
 void PlayerTableModel::setPlayers(const QList<PlayerRow> &players)
 {
     // Players who left go first, each run of rows at once.
@@ -58,11 +63,6 @@ int PlayerTableModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_players.size());
 }
 
-int PlayerTableModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
 QVariant PlayerTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_players.size())
@@ -88,13 +88,4 @@ QVariant PlayerTableModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
-}
-
-QVariant PlayerTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
-    static const char *const headings[ColumnCount] = {QT_TR_NOOP("Num"), QT_TR_NOOP("Name"),
-        QT_TR_NOOP("Score"), QT_TR_NOOP("Ping"), QT_TR_NOOP("Address")};
-    return section >= 0 && section < ColumnCount ? tr(headings[section]) : QVariant();
 }

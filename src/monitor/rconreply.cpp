@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -22,33 +23,29 @@ const std::array<char16_t, 256> &windows1252Table()
 
 } // namespace
 
-QString replyDisplayText(QByteArrayView datagram)
+QString datagramText(QByteArrayView datagram)
 {
-    QString shown;
-    if (datagram.size() > replyHeaderSize) {
-        const std::array<char16_t, 256> &table = windows1252Table();
-        const QByteArrayView body = datagram.sliced(replyHeaderSize);
-        // Room for the worst case, a reply of line feeds only.
-        shown.resize(body.size() * 2);
-        QChar *out = shown.data();
-        for (const char c : body) {
-            if (c == '\xFF')
-                continue;
-            if (c == '\n')
-                *out++ = u'\r';
+    if (datagram.size() <= replyHeaderSize)
+        return {};
+    const std::array<char16_t, 256> &table = windows1252Table();
+    const QByteArrayView body = datagram.sliced(replyHeaderSize);
+    QString text(body.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : body) {
+        if (c != '\xFF' && c != '\r')
             *out++ = table[static_cast<unsigned char>(c)];
-        }
-        shown.truncate(out - shown.constData());
     }
-    if (shown.isEmpty())
-        return QStringLiteral("Waiting...");
-    return shown;
+    text.truncate(out - text.constData());
+    return text;
 }
 
-QString editBoxText(QString text)
+QString replyDisplayText(QByteArrayView datagram)
 {
-    // CR LF becomes the LF that breaks the line; every other CR goes.
-    return text.remove(u'\r');
+    // A reply of carriage returns alone is not empty: it shows as no text.
+    const QByteArrayView body = datagram.sliced(std::min(datagram.size(), replyHeaderSize));
+    if (body.count('\xFF') == body.size())
+        return QStringLiteral("Waiting...");
+    return datagramText(datagram);
 }
 
 bool passwordRefused(QByteArrayView firstDatagram)

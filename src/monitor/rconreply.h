@@ -1,23 +1,24 @@
 #pragma once
 
 // What the monitor shows of a datagram from the server. Every reply starts
-// with ten bytes of header (0xFF 0xFF 0xFF 0xFF "print" and a line feed),
-// which are never shown.
+// with a header that is never shown.
 
 #include <QByteArrayView>
 #include <QString>
 
-constexpr qsizetype replyHeaderSize = 10;
+constexpr QByteArrayView replyHeader("\xFF\xFF\xFF\xFFprint\n", 10);
+constexpr qsizetype replyHeaderSize = replyHeader.size();
 
-// The datagram's bytes after the tenth, read as Windows-1252, without any
-// 0xFF byte and with each line feed turned into CR LF; "Waiting..." when
-// nothing is left. Every length a datagram can have is shown whole.
+// The text of one reply datagram: its bytes after the tenth, read as
+// Windows-1252, without any 0xFF byte or carriage return. Servers end their
+// lines for the Windows edit box, which breaks a line only at CR LF and
+// shows no other CR; here a line feed alone breaks the line. Every length a
+// datagram can have is read whole.
+QString datagramText(QByteArrayView datagram);
+
+// The datagram's text, or "Waiting..." when nothing but 0xFF bytes follows
+// its first ten.
 QString replyDisplayText(QByteArrayView datagram);
-
-// The text as the console's Windows edit box shows it, for a box that breaks
-// lines at LF: the edit box breaks a line only at CR LF and shows no other
-// CR, so "CR CR LF" is one line break and a lone CR is nothing.
-QString editBoxText(QString text);
 
 // Whether the server's first reply datagram says the password is wrong, or
 // that the server takes none at all, in the stand-in's wording or in that

@@ -17,15 +17,17 @@ quint16 monitorServerPort(const QString &storedPort)
     return platform::parsePortNumber(*std::next(name)).value_or(defaultServerPort);
 }
 
-std::optional<QString> pollCommandPart(const QString &comboText)
+QString pollCommandPart(Poll poll)
 {
-    if (comboText == u"Connection Monitor")
+    switch (poll) {
+    case Poll::Status:
         return QStringLiteral(" status ");
-    if (comboText == u"Server Info")
+    case Poll::ServerInfo:
         return QStringLiteral(" serverinfo ");
-    if (comboText == u"List DMFlags")
+    case Poll::DmFlags:
         return QStringLiteral(" list_dmflags ");
-    return std::nullopt;
+    }
+    return {};
 }
 
 QString sayCommandPart(const QString &text)

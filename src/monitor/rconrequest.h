@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
-#include <optional>
 
 // The port the monitor listens on, and the server's port when the stored one
 // is unusable.
@@ -22,9 +21,10 @@ constexpr quint16 defaultServerPort = 28910;
 // port. No such argument, or one that is not a port, means the default.
 quint16 monitorServerPort(const QString &storedPort);
 
-// The command part a poll sends for the text the combo box shows, or nothing
-// when the text is none of the three poll choices.
-std::optional<QString> pollCommandPart(const QString &comboText);
+// The status commands the monitor polls the server with.
+enum class Poll { Status, ServerInfo, DmFlags };
+
+QString pollCommandPart(Poll poll);
 
 QString sayCommandPart(const QString &text);
 QString typedCommandPart(const QString &text);

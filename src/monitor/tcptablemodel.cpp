@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int columns = 5;
 constexpr int stateColumn = 4;
 
 // What tells one connection from another while its state changes.
@@ -30,6 +29,15 @@ ConnectionKey keyOf(const platform::TcpRow &row)
 }
 
 } // namespace
+
+// "Loacal" is how the column has always been titled.
+TcpTableModel::TcpTableModel(QObject *parent)
+    : HeadedTableModel(
+        {QStringLiteral("Loacal IP"), QStringLiteral("Local Port"), QStringLiteral("Remote IP"),
+            QStringLiteral("Remote Port"), QStringLiteral("State")},
+        parent)
+{
+}
 
 void TcpTableModel::setRows(const std::vector<platform::TcpRow> &rows)
 {
@@ -141,15 +149,10 @@ int TcpTableModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-int TcpTableModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : columns;
-}
-
 QVariant TcpTableModel::data(const QModelIndex &index, int role) const
 {
     if ((role != Qt::DisplayRole && role != SortRole) || !index.isValid()
-        || index.row() >= m_rows.size() || index.column() >= columns)
+        || index.row() >= m_rows.size() || index.column() >= columnCount())
         return {};
     const platform::TcpRow &row = m_rows.at(index.row());
     if (index.column() == stateColumn)
@@ -162,15 +165,4 @@ QVariant TcpTableModel::data(const QModelIndex &index, int role) const
         return sorting ? QVariant(port) : QVariant(QString::number(port));
     }
     return sorting ? QVariant(platform::addressNumber(field)) : QVariant(FormatAddress(field));
-}
-
-QVariant TcpTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    // "Loacal" is how the column has always been titled.
-    static const char *const titles[columns]
-        = {"Loacal IP", "Local Port", "Remote IP", "Remote Port", "State"};
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0
-        || section >= columns)
-        return {};
-    return QString::fromLatin1(titles[section]);
 }

@@ -4,11 +4,10 @@
 // changes the rows in place, matching each connection by its addresses and
 // ports, so that a view keeps its selection, scroll position and sort.
 
+#include "monitor/headedtablemodel.h"
 #include "monitor/tcprows.h"
 
-#include <QAbstractTableModel>
-
-class TcpTableModel : public QAbstractTableModel
+class TcpTableModel : public HeadedTableModel
 {
     Q_OBJECT
 
@@ -16,17 +15,14 @@ public:
     // What a column sorts by: addresses and ports as numbers, the state by name.
     static constexpr int SortRole = Qt::UserRole;
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit TcpTableModel(QObject *parent = nullptr);
 
     // The rows become `rows`, in their order: rows gone are removed, new ones
     // inserted, moved ones moved and changed states changed.
     void setRows(const std::vector<platform::TcpRow> &rows);
 
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(
-        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     void removeRowsNotIn(const QList<bool> &stays);

@@ -5,6 +5,7 @@
 #include "platform/registry_sqlite.h"
 #include "platform/pathparts.h"
 
+#include "platform/gameregistration.h"
 #include "platform/registry_store.h"
 
 #include <cstdlib>
@@ -93,8 +94,7 @@ public:
             words += " (named by TARNSTARTER_REGISTRY)";
         words += ": " + store.problem() + '.';
         if (store.state() == StoreState::missing)
-            words += " A server is set up with: tarnreg add \"HKLM\\SOFTWARE\\Microsoft\\Windows"
-                     "\\CurrentVersion\\App Paths\\tarn.exe\" /v Path /d FOLDER";
+            words += " A server is set up with: " + gameRegistrationCommand();
         return words;
     }
 

@@ -101,10 +101,23 @@ void SvrMon::bindSocket()
     }
 }
 
+// The poll Combo1's text chooses: its captions, matched exactly; typed text
+// that is none of them chooses nothing.
+static std::optional<Poll> pollChosen(const QString &text)
+{
+    if (text == u"Connection Monitor")
+        return Poll::Status;
+    if (text == u"Server Info")
+        return Poll::ServerInfo;
+    if (text == u"List DMFlags")
+        return Poll::DmFlags;
+    return std::nullopt;
+}
+
 void SvrMon::Timer1_Timer()
 {
-    if (const auto commandPart = pollCommandPart(ui->Combo1->currentText()))
-        session->strPollPacket = rconDatagram(strRconPassword, *commandPart);
+    if (const auto poll = pollChosen(ui->Combo1->currentText()))
+        session->strPollPacket = rconDatagram(strRconPassword, pollCommandPart(*poll));
     // Before any poll datagram was built there is nothing to repeat.
     if (!session->strPollPacket.isEmpty())
         send(session->strPollPacket);
@@ -240,6 +253,6 @@ void SvrMon::readDatagrams(QUdpSocket *socket)
 
 void SvrMon::Winsock1_DataArrival(const QByteArray &datagram)
 {
-    ui->Text1->setPlainText(editBoxText(replyDisplayText(datagram)));
+    ui->Text1->setPlainText(replyDisplayText(datagram));
     takeStatusPiece(datagram, Polled);
 }

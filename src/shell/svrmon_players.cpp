@@ -4,6 +4,7 @@
 
 #include "maps/mapsources.h"
 #include "monitor/playertablemodel.h"
+#include "monitor/rconreply.h"
 #include "monitor/rconrequest.h"
 #include "shell/messagebox.h"
 #include "shell/svrmon.h"
@@ -25,8 +26,6 @@ namespace {
 // Long enough for the pieces of one reply, which the server sends back to
 // back; short enough that the table follows each poll at once.
 constexpr int statusSettleMs = 100;
-
-const QByteArray replyHeader("\xFF\xFF\xFF\xFFprint\n", 10);
 
 QString playerText(const PlayerRow &player)
 {
@@ -92,7 +91,7 @@ void SvrMon::setUpPlayers()
 
 QByteArray SvrMon::statusRequest() const
 {
-    return rconDatagram(strRconPassword, *pollCommandPart(QStringLiteral("Connection Monitor")));
+    return rconDatagram(strRconPassword, pollCommandPart(Poll::Status));
 }
 
 // When another command is polled, the table still wants status.

@@ -3,7 +3,6 @@
 #include "launch/configtext.h"
 #include "launch/launchsequence.h"
 #include "launch/serverstart.h"
-#include "launch/shortpath.h"
 #include "shell/frmabout.h"
 #include "shell/frmcmdlist.h"
 #include "shell/frmhelp.h"
@@ -12,6 +11,7 @@
 #include "shell/singlewindow.h"
 #include "shell/svrmon.h"
 #include "shell/tarnstarter.h"
+#include "store/shortpath.h"
 #include "store/textcodec.h"
 #include "ui_tarnstarter.h"
 

@@ -1,10 +1,11 @@
 // Moving the settings between the main window's controls and the store.
 
-#include "launch/shortpath.h"
 #include "maps/mapsources.h"
 #include "shell/settingcontrols.h"
 #include "shell/tarnstarter.h"
 #include "store/settingstable.h"
+#include "store/shortpath.h"
+#include "store/storedvalues.h"
 #include "ui_tarnstarter.h"
 
 #include <QFile>

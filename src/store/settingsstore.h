@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/gameregistration.h"
+#include "platform/registry.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -8,13 +11,13 @@
 // The launcher's settings live in the registry (or its SQLite stand-in) as
 // string values. Reads never fail visibly: anything missing reads as "".
 
-constexpr quint32 hkeyLocalMachine = 0x80000002;
+// The root key as the store's callers pass it: the 32-bit handle value.
+constexpr quint32 hkeyLocalMachine = quint32(platform::hkeyLocalMachine);
 
 inline const QString launcherKey = QStringLiteral("SOFTWARE\\Quillon\\TarnLauncher");
 
 // Where the game registers its folder.
-inline const QString gameRegistrationKey
-    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarn.exe");
+inline const QString gameRegistrationKey = QString::fromLatin1(platform::gameRegistrationPath);
 
 // The numbered lists and the DM flags, each a key of its own below the
 // launcher's.

@@ -219,11 +219,13 @@ private slots:
         for (const char *unusable :
             {"", "  ", "\"\"", "0", "65536", "4294967297", "+27960", "-1", "27960x", "٢٧٩"})
             QVERIFY2(port(unusable) == 28910, unusable);
-        // Past the header: no 0xFF, LF as CR LF, the rest as Windows-1252.
+        // Past the header: no 0xFF, no CR, the rest as Windows-1252; a reply
+        // of carriage returns is no text, not an empty reply.
         QCOMPARE(replyDisplayText("0123456789a\xFF"
                                   "b\r\n\x80\xE9\x81"
                      + QByteArray("\0z", 2)),
-            QString::fromUtf8("ab\r\r\n€é\u0081") + QChar(0) + "z");
+            QString::fromUtf8("ab\n€é\u0081") + QChar(0) + "z");
+        QCOMPARE(replyDisplayText(header + "\xFF\r"), QString());
         // A 16-bit position counter would stop at 32,767; the largest comes whole.
         const QString longest = replyDisplayText(header + QByteArray(65496, 'a') + 'Z');
         QVERIFY(longest.size() == 65497 && longest.endsWith("aZ"));

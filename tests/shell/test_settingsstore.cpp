@@ -2,6 +2,7 @@
 #include "support/numberedentries.h"
 #include "support/storevalues.h"
 #include "support/teststore.h"
+#include "support/toolpath.h"
 
 #include <QProcess>
 #include <QTest>
@@ -91,11 +92,10 @@ void TestSettingsStore::numberedLists()
 void TestSettingsStore::valuesWrittenByAnotherProcessAreSeen()
 {
     TestStore store;
-    const QString tarnreg = qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg";
     rEGpUT(hkeyLocalMachine, mainKey, "Max_Spec", "2");
     QCOMPARE(RegGet(hkeyLocalMachine, mainKey, "Max_Spec"), QStringLiteral("2"));
-    QCOMPARE(
-        QProcess::execute(tarnreg, {"add", "HKLM\\" + mainKey, "/v", "Max_Spec", "/d", "7", "/f"}),
+    QCOMPARE(QProcess::execute(toolPath("tarnreg"),
+                 {"add", "HKLM\\" + mainKey, "/v", "Max_Spec", "/d", "7", "/f"}),
         0);
     QCOMPARE(RegGet(hkeyLocalMachine, mainKey, "Max_Spec"), QStringLiteral("7"));
 }

@@ -4,6 +4,7 @@
 // Japanese Wine), and a standard user whom HKLM refuses.
 
 #include "store/settingsstore.h"
+#include "support/toolpath.h"
 
 #include <QProcess>
 #include <QTest>
@@ -111,8 +112,8 @@ private slots:
             0);
         QCOMPARE(RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit"), "Tür 7");
         // tarnreg chooses the view as reg.exe does.
-        const QStringList query = {qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg",
-            "query", "HKLM\\" + ownKey, "/v", "Frag_Limit"};
+        const QStringList query
+            = {toolPath("tarnreg"), "query", "HKLM\\" + ownKey, "/v", "Frag_Limit"};
         QByteArray shown;
         QVERIFY(run(query + QStringList {"/reg:32"}, &shown) == 0 && shown.contains("Tür 7"));
         QCOMPARE(run(query + QStringList {"/reg:64"}), 1);

@@ -10,6 +10,7 @@
 #include "support/files.h"
 #include "support/numberedentries.h"
 #include "support/teststore.h"
+#include "support/toolpath.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,13 +38,6 @@ inline void closeWindowsBut(const QWidget *keep = nullptr)
         if (widget != keep)
             widget->close();
     }
-}
-
-// One of our programs as the build made it, with the system's file suffix.
-inline QString toolPath(const QString &tool)
-{
-    return qEnvironmentVariable("TARN_TOOLS_DIR") + QLatin1Char('/') + tool + QLatin1Char('/')
-        + tool + QStringLiteral(TARN_EXECUTABLE_SUFFIX);
 }
 
 // Answers every message box with OK while it lives, keeping title and text.

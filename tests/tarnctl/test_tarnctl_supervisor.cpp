@@ -1,9 +1,9 @@
 #include "gamefolderlock.h"
 #include "launch/configtext.h"
-#include "launch/shortpath.h"
 #include "logfile.h"
 #include "outputqueue.h"
 #include "servers.h"
+#include "store/shortpath.h"
 #include "supervisor.h"
 
 #include <QDeadlineTimer>

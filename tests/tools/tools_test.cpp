@@ -3,6 +3,7 @@
 
 #include "support/files.h"
 #include "support/rconclient.h"
+#include "support/toolpath.h"
 
 #include <QDir>
 #include <QNetworkDatagram>
@@ -28,7 +29,7 @@ Run tarnreg(const QStringList &arguments, const QString &store = {})
         process.setProcessEnvironment(environment);
     }
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg", arguments);
+    process.start(toolPath("tarnreg"), arguments);
     const bool ended
         = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
     QByteArray out = process.readAll();
@@ -42,7 +43,7 @@ Run tarnreg(const QStringList &arguments, const QString &store = {})
 void startServer(QProcess &process, const QString &folder, quint16 port)
 {
     process.setWorkingDirectory(folder);
-    process.start(qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded",
+    process.start(toolPath("tarnded"),
         {"+map", "dm/fromargs", "+set", "maxclients", "4", "+set", "dedicated", "1", "+set",
             "hostport", QString::number(port), "+set", "bots", "2"});
     QVERIFY(process.waitForStarted());

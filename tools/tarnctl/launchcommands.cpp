@@ -5,10 +5,10 @@
 #include "launch/configtext.h"
 #include "launch/gamefolder.h"
 #include "launch/launchsequence.h"
-#include "launch/shortpath.h"
 #include "launch/storedform.h"
 #include "output.h"
 #include "platform/console.h"
+#include "platform/gameregistration.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 #include "processcontrol.h"
@@ -17,6 +17,7 @@
 #include "statefiles.h"
 #include "store/settingsstore.h"
 #include "store/settingstable.h"
+#include "store/shortpath.h"
 #include "store/textcodec.h"
 #include "supervisor.h"
 
@@ -37,9 +38,9 @@ QString noGameFolder()
 {
     const QString store = QString::fromStdString(platform::registryLocation());
     return QStringLiteral("no game folder is registered in %1. Register the folder that "
-                          "holds tarn.exe with:\n  tarnreg add \"HKLM\\%2\" /v Path /d FOLDER")
+                          "holds tarn.exe with:\n  %2")
         .arg(store.isEmpty() ? QLatin1String(platform::defaultStoreName()) : store,
-            gameRegistrationKey);
+            QString::fromStdString(platform::gameRegistrationCommand()));
 }
 
 // What failed, one line each.

@@ -93,8 +93,7 @@ QString json(const StatusReply &reply)
 int showPlayers(const Options &options, bool asJson)
 {
     QByteArrayList replies;
-    if (const int failed
-        = askOnce(options, statusPollPart(), replies))
+    if (const int failed = askOnce(options, pollCommandPart(Poll::Status), replies))
         return failed;
     const StatusReply reply = parseStatusReply(replyBytes(replies));
     if (reply.kind != StatusReply::Kind::Players) {

@@ -10,21 +10,6 @@
 
 namespace tarnctl {
 
-namespace {
-
-// A datagram of nothing but its header (and 0xFF bytes) is an empty answer;
-// the monitor shows "Waiting..." for it, which a terminal must not.
-bool hasText(const QByteArray &datagram)
-{
-    for (qsizetype i = replyHeaderSize; i < datagram.size(); ++i) {
-        if (datagram.at(i) != '\xFF')
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 QString RconClient::open(const QString &host, quint16 port)
 {
     serverPort = port;
@@ -90,11 +75,8 @@ QByteArrayList RconClient::collect(Milliseconds timeout, Milliseconds quiet)
 QString replyText(const QByteArrayList &datagrams)
 {
     QString text;
-    for (const QByteArray &datagram : datagrams) {
-        if (hasText(datagram))
-            text += replyDisplayText(datagram);
-    }
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QByteArray &datagram : datagrams)
+        text += datagramText(datagram);
     if (!text.isEmpty() && !text.endsWith(u'\n'))
         text += u'\n';
     return text;

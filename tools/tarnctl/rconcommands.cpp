@@ -78,11 +78,6 @@ int run(const Options &options, const QString &commandPart, bool repeat)
 
 } // namespace
 
-QString statusPollPart()
-{
-    return *pollCommandPart(QStringLiteral("Connection Monitor"));
-}
-
 QString Target::address() const
 {
     return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
@@ -103,7 +98,7 @@ bool answersStatusPoll(const Target &target, Milliseconds timeout)
     RconClient client;
     if (!client.open(target.host, target.port).isEmpty())
         return false;
-    client.send(rconDatagram(target.password, statusPollPart()));
+    client.send(rconDatagram(target.password, pollCommandPart(Poll::Status)));
     return !client.collect(timeout).isEmpty();
 }
 
@@ -114,7 +109,7 @@ int runRcon(const Options &options)
 
 int runStatus(const Options &options)
 {
-    return run(options, statusPollPart(), options.watch);
+    return run(options, pollCommandPart(Poll::Status), options.watch);
 }
 
 int runReload(const Options &options)

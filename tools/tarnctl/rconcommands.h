@@ -26,9 +26,6 @@ struct Target
 
 Target targetOf(const Options &options);
 
-// The monitor's status poll, as sent.
-QString statusPollPart();
-
 // Whether the server answers the monitor's status poll within `timeout`.
 bool answersStatusPoll(const Target &target, Milliseconds timeout);
 

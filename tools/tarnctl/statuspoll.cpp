@@ -21,7 +21,7 @@ constexpr RestartPolicy::Duration firstPollInterval = 500ms;
 StatusPoll::StatusPoll(quint16 port, const QString &password, std::chrono::milliseconds hangAfter,
     const RestartPolicy &policy)
     : port(port),
-      request(rconDatagram(password, *pollCommandPart(QStringLiteral("Connection Monitor")))),
+      request(rconDatagram(password, pollCommandPart(Poll::Status))),
       hangTime(hangAfter),
       interval(policy.scaled(pollInterval)),
       firstInterval(policy.scaled(firstPollInterval))

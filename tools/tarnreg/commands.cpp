@@ -19,9 +19,9 @@ namespace {
 
 using namespace platform;
 
-// reg.exe's own words, split only so that a word filter on the sources passes.
-constexpr const char *notFound = "ERROR: The system was unable to find the spe"
-                                 "cified registry key or value.";
+// reg.exe's own words.
+constexpr const char *notFound
+    = "ERROR: The system was unable to find the specified registry key or value.";
 
 constexpr const char *invalidKey = "ERROR: Invalid key name.";
 

@@ -1,4 +1,4 @@
-#include "launch/shortpath.h"
+#include "store/shortpath.h"
 
 #include "platform/winpath.h"
 #include "store/settingstable.h"
