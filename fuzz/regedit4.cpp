@@ -4,7 +4,6 @@
 
 #include "tarnreg/regedit4.h"
 #include "fuzzcheck.h"
-#include "tarnreg/keyname.h"
 
 #include <string>
 
@@ -35,17 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
 
-    std::string text(regedit4Header);
-    for (const platform::RegWrite &write : file.writes) {
-        std::string piece;
-        const bool written = write.hasValue
-            ? regedit4Value(write.valueName, write.type, write.data, &piece)
-            : regedit4Key(fullKeyName({write.hive, write.keyPath}), &piece);
-        // Names holding a line break cannot be exported; nothing to compare.
-        if (!written)
-            return 0;
-        text += piece;
-    }
+    std::string text;
+    // Names holding a line break cannot be exported; nothing to compare.
+    if (!regFile(file.writes, &text))
+        return 0;
     const RegFile again = parseRegFile(text);
     fuzzRequire(again.errorLine == 0, "exported text parses");
     fuzzRequire(sameWrites(again.writes, file.writes), "exported text gives the same writes");

@@ -1,26 +1,12 @@
 #include "info/sysinfo.h"
 
-#include "platform/codepage.h"
 #include "platform/registry.h"
 #include "platform/winpath.h"
 
 #include <QFileInfo>
 #include <cstdint>
-#include <string_view>
 
 namespace {
-
-std::string toBytes(const QString &text)
-{
-    return platform::utf16ToCp1252(
-        std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), text.size()));
-}
-
-QString fromBytes(std::string_view bytes)
-{
-    const std::u16string text = platform::cp1252ToUtf16(bytes);
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
 
 bool fileExists(const QString &windowsPath)
 {
@@ -35,7 +21,7 @@ bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyR
     // Reading is all this needs; asking for full access would fail for an
     // operator without administrator rights.
     platform::Key key = 0;
-    if (platform::regOpenKey(KeyRoot, toBytes(KeyName), &key) != platform::errorSuccess) {
+    if (platform::regOpenKey(KeyRoot, KeyName.toStdString(), &key) != platform::errorSuccess) {
         KeyVal.clear();
         return false;
     }
@@ -43,18 +29,18 @@ bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyR
     std::uint8_t buffer[1024];
     std::uint32_t size = sizeof buffer;
     std::uint32_t type = platform::regNone;
-    if (platform::regQueryValue(key, toBytes(SubKeyRef), &type, buffer, &size)
+    if (platform::regQueryValue(key, SubKeyRef.toStdString(), &type, buffer, &size)
         != platform::errorSuccess) {
         KeyVal.clear();
         platform::regCloseKey(key);
         return false;
     }
 
-    std::string_view text(reinterpret_cast<const char *>(buffer), size);
+    QByteArrayView text(reinterpret_cast<const char *>(buffer), size);
     if (!text.empty() && text.back() == '\0')
-        text.remove_suffix(1);
+        text.chop(1);
     if (type == platform::regSz)
-        KeyVal = fromBytes(text);
+        KeyVal = QString::fromUtf8(text);
     else if (type == platform::regDword)
         KeyVal = QString::number(platform::regDwordValue(buffer, size));
 

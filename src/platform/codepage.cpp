@@ -69,13 +69,19 @@ void appendUtf8(std::string &out, char32_t c)
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        // Every character of the code page lies in the Basic Multilingual Plane.
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+constexpr char32_t replacement = 0xFFFD;
 
 } // namespace
 
@@ -168,6 +174,44 @@ std::string cp1252ToUtf8(std::string_view bytes)
     for (const char byte : bytes)
         appendUtf8(out, byteToChar(static_cast<unsigned char>(byte)));
     return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+            && text[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            c = replacement;
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::u16string utf8ToUtf16(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const char32_t c = nextUtf8(text, pos).value_or(replacement);
+        if (c < 0x10000) {
+            out += static_cast<char16_t>(c);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
+bool fitsCp1252(std::string_view text)
+{
+    return cp1252ToUtf8(utf8ToCp1252(text)) == text;
 }
 
 char32_t upperCp1252(char32_t c)

@@ -15,6 +15,14 @@ std::u16string cp1252ToUtf16(std::string_view bytes);
 std::string utf8ToCp1252(std::string_view text);
 std::string cp1252ToUtf8(std::string_view bytes);
 
+// UTF-16 and UTF-8 both hold every character; a lone surrogate or a byte
+// that begins no well-formed sequence becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view text);
+std::u16string utf8ToUtf16(std::string_view text);
+
+// Whether the UTF-8 text comes back unchanged through Windows-1252.
+bool fitsCp1252(std::string_view text);
+
 // The character of the UTF-8 sequence at text[pos], moving pos past it. A
 // byte that does not begin a well-formed sequence (a stray continuation byte,
 // a cut or overlong sequence, an encoded surrogate) is passed alone and gives

@@ -4,8 +4,9 @@
 // backend can forward to the real registry. On every other system they are
 // served by a SQLite database (see registry_sqlite.h).
 //
-// Key paths and value names are Windows-1252 bytes, compared without regard
-// to case and kept as first written. Status codes are the Windows ones.
+// Key paths, value names and the data of text values (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) are UTF-8; names are compared without regard to case and
+// kept as first written. Status codes are the Windows ones.
 
 #include "platform/winerror.h"
 
@@ -49,6 +50,14 @@ constexpr std::uint32_t regNone = 0;
 constexpr std::uint32_t regSz = 1;
 constexpr std::uint32_t regBinary = 3;
 constexpr std::uint32_t regDword = 4;
+constexpr std::uint32_t regExpandSz = 2;
+constexpr std::uint32_t regMultiSz = 7;
+
+// The types whose data is text, which the calls carry as UTF-8.
+constexpr bool isTextType(std::uint32_t type)
+{
+    return type == regSz || type == regExpandSz || type == regMultiSz;
+}
 
 // The number a REG_DWORD holds: four bytes, the lowest first. A shorter
 // value gives what its bytes hold.

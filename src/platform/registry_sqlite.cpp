@@ -1,8 +1,11 @@
 // The registry calls served by a SQLite database, for every system that has
 // no registry of its own. Keys form a tree of rows; a value belongs to one
-// key row and keeps its type and data bytes exactly as they were given.
+// key row and keeps its type and data bytes. The calls take and give UTF-8;
+// the database keeps names and text as Windows-1252 bytes, so that stores
+// written before stay as they are ('?' stands for a character outside it).
 
 #include "platform/registry_sqlite.h"
+#include "platform/codepage.h"
 #include "platform/pathparts.h"
 
 #include "platform/gameregistration.h"
@@ -32,6 +35,23 @@ std::string foldName(const std::string &name)
             c = static_cast<char>(0x9F);
     }
     return folded;
+}
+
+// A value's data as the database keeps it.
+std::string storedData(std::uint32_t type, const void *data, std::size_t size)
+{
+    const std::string bytes(size ? static_cast<const char *>(data) : "", size);
+    return isTextType(type) ? utf8ToCp1252(bytes) : bytes;
+}
+
+std::string givenData(std::uint32_t type, const std::string &bytes)
+{
+    return isTextType(type) ? cp1252ToUtf8(bytes) : bytes;
+}
+
+std::vector<std::string> storedPath(const std::string &path)
+{
+    return keyPathParts(utf8ToCp1252(path));
 }
 
 void bindBytes(sqlite3_stmt *statement, int index, const void *data, std::size_t size)
@@ -194,15 +214,18 @@ public:
         return SQLITE_OK;
     }
 
-    int setValue(std::int64_t id, const std::string &name, std::uint32_t type, const void *data,
-        std::size_t size)
+    // Name and data as the calls give them.
+    int setValue(std::int64_t id, const std::string &givenName, std::uint32_t type,
+        const void *data, std::size_t size)
     {
+        const std::string name = utf8ToCp1252(givenName);
+        const std::string bytes = storedData(type, data, size);
         sqlite3_stmt *statement = store.query(StoreQuery::upsertValue);
         sqlite3_bind_int64(statement, 1, id);
         bindText(statement, 2, name);
         bindText(statement, 3, foldName(name));
         sqlite3_bind_int64(statement, 4, type);
-        bindBytes(statement, 5, data, size);
+        bindText(statement, 5, bytes);
         const int rc = sqlite3_step(statement);
         sqlite3_reset(statement);
         return rc == SQLITE_DONE ? SQLITE_OK : rc;
@@ -213,7 +236,7 @@ public:
     {
         sqlite3_stmt *statement = store.query(StoreQuery::deleteValue);
         sqlite3_bind_int64(statement, 1, id);
-        bindText(statement, 2, foldName(name));
+        bindText(statement, 2, foldName(utf8ToCp1252(name)));
         const int rc = sqlite3_step(statement);
         sqlite3_reset(statement);
         if (rc != SQLITE_DONE)
@@ -312,7 +335,7 @@ long regOpenKey(Key parent, const std::string &subKey, Key *result)
     std::int64_t id = 0;
     if (const long status = reg.keyRow(parent, Use::Read, &id); status != errorSuccess)
         return status;
-    const int rc = reg.walk(&id, keyPathParts(subKey));
+    const int rc = reg.walk(&id, storedPath(subKey));
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? errorFileNotFound : readFailure();
     *result = reg.newHandle(id);
@@ -328,7 +351,7 @@ long regCreateKey(Key parent, const std::string &subKey, Key *result)
     std::int64_t parentId = 0;
     if (const long status = reg.keyRow(parent, Use::Write, &parentId); status != errorSuccess)
         return status;
-    const std::vector<std::string> parts = keyPathParts(subKey);
+    const std::vector<std::string> parts = storedPath(subKey);
     std::int64_t id = parentId;
     // Most keys exist already; only a missing one costs a write.
     if (reg.walk(&id, parts) != SQLITE_ROW) {
@@ -353,15 +376,16 @@ long regQueryValue(
         return status;
     sqlite3_stmt *statement = reg.query(StoreQuery::findValue);
     sqlite3_bind_int64(statement, 1, id);
-    bindText(statement, 2, foldName(name));
+    bindText(statement, 2, foldName(utf8ToCp1252(name)));
     const int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW) {
         sqlite3_reset(statement);
         return rc == SQLITE_DONE ? errorFileNotFound : readFailure();
     }
-    const std::string bytes = columnBytes(statement, 1);
+    const auto storedType = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
+    const std::string bytes = givenData(storedType, columnBytes(statement, 1));
     if (type)
-        *type = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
+        *type = storedType;
     sqlite3_reset(statement);
     const auto needed = static_cast<std::uint32_t>(bytes.size());
     if (data && *size < needed) {
@@ -408,8 +432,8 @@ long regEnumKey(Key key, std::uint32_t index, std::string *name)
 {
     if (!name)
         return errorInvalidParameter;
-    return enumerate(
-        key, index, StoreQuery::enumKey, [&](sqlite3_stmt *row) { *name = columnBytes(row, 0); });
+    return enumerate(key, index, StoreQuery::enumKey,
+        [&](sqlite3_stmt *row) { *name = cp1252ToUtf8(columnBytes(row, 0)); });
 }
 
 long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t *type,
@@ -418,11 +442,12 @@ long regEnumValue(Key key, std::uint32_t index, std::string *name, std::uint32_t
     if (!name)
         return errorInvalidParameter;
     return enumerate(key, index, StoreQuery::enumValue, [&](sqlite3_stmt *row) {
-        *name = columnBytes(row, 0);
+        *name = cp1252ToUtf8(columnBytes(row, 0));
+        const auto storedType = static_cast<std::uint32_t>(sqlite3_column_int64(row, 1));
         if (type)
-            *type = static_cast<std::uint32_t>(sqlite3_column_int64(row, 1));
+            *type = storedType;
         if (data) {
-            const std::string bytes = columnBytes(row, 2);
+            const std::string bytes = givenData(storedType, columnBytes(row, 2));
             data->assign(bytes.begin(), bytes.end());
         }
     });
@@ -441,7 +466,7 @@ long regDeleteTree(Key parent, const std::string &subKey)
 {
     Registry &reg = registry();
     std::lock_guard guard(reg.lock);
-    const std::vector<std::string> parts = keyPathParts(subKey);
+    const std::vector<std::string> parts = storedPath(subKey);
     std::int64_t id = 0;
     if (const long status = reg.keyRow(parent, Use::Write, &id); status != errorSuccess)
         return status;
@@ -497,7 +522,7 @@ long regWriteBatch(const std::vector<RegWrite> &writes)
     return inTransaction(reg, [&] {
         for (const RegWrite &write : writes) {
             std::int64_t id = RegistryStore::rootRow(write.hive);
-            int rc = reg.create(&id, keyPathParts(write.keyPath));
+            int rc = reg.create(&id, storedPath(write.keyPath));
             if (rc == SQLITE_OK && write.hasValue)
                 rc = reg.setValue(
                     id, write.valueName, write.type, write.data.data(), write.data.size());

@@ -1,19 +1,17 @@
 // The registry calls on Windows: the system's registry through advapi32,
 // unless $TARNSTARTER_REGISTRY names a SQLite file for a portable set-up.
 //
-// The program's names and values are Windows-1252 bytes. They go through the
-// wide calls, each byte its own character, so that the registry holds the
-// same text whatever the machine's ANSI code page is (the "A" calls would
-// read the bytes in that code page: Cyrillic on a Russian system, or cut
-// short on a Japanese one). Text read back that the code page cannot hold
-// becomes '?'.
+// The program's names and text are UTF-8. They go through the wide calls, so
+// that the registry holds the same text whatever the machine's ANSI code
+// page is (the "A" calls would read and give it in that code page, which
+// holds no Cyrillic on a Western system and no accents on a Japanese one).
 
 #include "platform/registry.h"
 
-#include "platform/codepage.h"
 #include "platform/pathparts.h"
 #include "platform/registry_sqlite.h"
 #include "platform/registry_store.h"
+#include "platform/text_windows.h"
 
 #include <cstdint>
 #include <windows.h>
@@ -50,27 +48,20 @@ REGSAM viewOf(Key key)
     return (key & registryView32) ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
-std::wstring wide(const std::string &bytes)
+std::wstring wide(const std::string &text)
 {
-    const std::u16string text = cp1252ToUtf16(bytes);
-    return std::wstring(text.begin(), text.end());
+    return wideFromUtf8(text);
 }
 
 std::string narrow(const wchar_t *text, std::size_t length)
 {
-    return utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t *>(text), length));
+    return utf8FromWide(std::wstring(text, length));
 }
 
-bool isText(DWORD type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
-// A value's data as the registry holds it: text as UTF-16, one character
-// per byte of the program's text.
+// A value's data as the registry holds it: text as UTF-16.
 std::vector<BYTE> systemData(DWORD type, const std::uint8_t *data, std::size_t size)
 {
-    if (!isText(type))
+    if (!isTextType(type))
         return std::vector<BYTE>(data, data + size);
     const std::wstring text = wide(std::string(reinterpret_cast<const char *>(data), size));
     const auto *bytes = reinterpret_cast<const BYTE *>(text.data());
@@ -79,7 +70,7 @@ std::vector<BYTE> systemData(DWORD type, const std::uint8_t *data, std::size_t s
 
 std::vector<std::uint8_t> programData(DWORD type, std::vector<BYTE> data)
 {
-    if (!isText(type))
+    if (!isTextType(type))
         return data;
     std::wstring text(data.size() / sizeof(wchar_t), L'\0');
     std::copy(data.begin(), data.begin() + text.size() * sizeof(wchar_t),

@@ -4,12 +4,14 @@
 #include "store/textcodec.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
+// The registry calls take UTF-8.
 std::string toBytes(const QString &text)
 {
-    return toWindows1252(text).toStdString();
+    return text.toStdString();
 }
 
 // A double word reads as its value passed through single precision, with at
@@ -38,28 +40,49 @@ bool samePlace(const platform::RegPlace &a, const platform::RegPlace &b)
     return a.hive == b.hive && a.keyPath == b.keyPath;
 }
 
-// A value as the registry gives it back through the 255-byte buffer: found
-// or not, and its text.
+// A value whole, read again should it grow between the size query and the
+// read.
+long queryValue(platform::Key key, const std::string &name, std::uint32_t *type,
+    std::vector<std::uint8_t> *data)
+{
+    long status = platform::errorMoreData;
+    for (int attempt = 0; attempt < 4 && status == platform::errorMoreData; ++attempt) {
+        std::uint32_t size = 0;
+        status = platform::regQueryValue(key, name, type, nullptr, &size);
+        if (status != platform::errorSuccess)
+            return status;
+        data->resize(size);
+        status = platform::regQueryValue(key, name, type, data->data(), &size);
+        data->resize(size);
+    }
+    return status;
+}
+
+// A value as the registry gives it back through a buffer of 255 characters:
+// found or not, and its text.
 bool readValue(const platform::RegPlace &place, const std::string &name, QString *text)
 {
     platform::Key key = 0;
     if (platform::regOpenKey(place.hive, place.keyPath, &key) != platform::errorSuccess)
         return false;
+    std::vector<std::uint8_t> data;
+    std::uint32_t type = platform::regNone;
+    const long status = queryValue(key, name, &type, &data);
+    platform::regCloseKey(key);
+    if (status != platform::errorSuccess)
+        return status == platform::errorMoreData;
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data.data()), qsizetype(data.size()));
+    // Text comes as UTF-8; the bytes of other types read as the code page's.
+    const QString whole
+        = platform::isTextType(type) ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
     // 254 characters and the terminating zero are the most a value can bring
     // back; a longer one reads as "".
-    std::uint8_t buffer[255];
-    std::uint32_t size = sizeof buffer;
-    std::uint32_t type = platform::regNone;
-    const long status = platform::regQueryValue(key, name, &type, buffer, &size);
-    platform::regCloseKey(key);
-    if (status == platform::errorSuccess) {
-        if (type == platform::regDword)
-            *text = formatDword(buffer, size);
-        else if (size > 0)
-            *text
-                = fromWindows1252(QByteArrayView(reinterpret_cast<const char *>(buffer), size - 1));
-    }
-    return status == platform::errorSuccess || status == platform::errorMoreData;
+    if (type == platform::regDword)
+        *text
+            = data.size() <= 255 ? formatDword(data.data(), std::uint32_t(data.size())) : QString();
+    else if (whole.size() <= 255)
+        *text = whole.chopped(whole.isEmpty() ? 0 : 1);
+    return true;
 }
 
 long writeValue(const platform::RegPlace &place, const std::string &name, const std::string &data)

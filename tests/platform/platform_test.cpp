@@ -94,7 +94,7 @@ private slots:
         // Types and bytes come back as given; leading blanks are part of a
         // name.
         const std::tuple<const char *, std::uint32_t, std::string> values[]
-            = {{"Path", regSz, {"C:\\GAMES \xE9\x80", 12}}, {"Number", regDword, {"\x2a\0\0\0", 4}},
+            = {{"Path", regSz, {"C:\\GAMES é€", 15}}, {"Number", regDword, {"\x2a\0\0\0", 4}},
                 {"Blob", regBinary, {"\0\xff\0", 3}}, {"Empty", regSz, ""}, {" 1", regSz, "a"},
                 {"1", regSz, "b"}};
         for (const auto &[name, type, data] : values)
@@ -105,18 +105,45 @@ private slots:
         QCOMPARE(names(key, true), written);
 
         // Names match without regard to case, from A to Z and in the letters
-        // of Windows-1252 (\xD7 and \xF7 are signs), and keep their first
-        // spelling and place; empty path components are no components.
+        // of Windows-1252 (× and ÷ are signs), and keep their first spelling
+        // and place; empty path components are no components.
         std::uint32_t type = regNone;
         QCOMPARE(putValue("software\\QUILLON\\\\tarnlauncher\\", "PATH", "two", regBinary),
             errorSuccess);
         QVERIFY(getValue(key, "path", &type) == "two" && type == regBinary);
         QCOMPARE(names(key, true), written);
         QCOMPARE(names("SOFTWARE"), QStringList {"Quillon"});
-        QCOMPARE(putValue("SOFTWARE\\\xC9t\xE9", "AZ\xC0\x8A\x8C\x8E\x9F\xDE", "1"), errorSuccess);
-        QCOMPARE(getValue("SOFTWARE\\\xE9T\xC9", "az\xE0\x9A\x9C\x9E\xFF\xFE"), "1");
-        QCOMPARE(putValue("SOFTWARE\\Signs", "\xD7", "times"), errorSuccess);
-        QCOMPARE(getValue("SOFTWARE\\Signs", "\xF7"), missing);
+        QCOMPARE(putValue("SOFTWARE\\Été", "AZÀŠŒŽŸÞ", "1"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\éTÉ", "azàšœžÿþ"), "1");
+        QCOMPARE(putValue("SOFTWARE\\Signs", "×", "times"), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\Signs", "÷"), missing);
+    }
+
+    // The calls speak UTF-8; the file keeps names and text in Windows-1252,
+    // as stores written before hold them, and binary data as given.
+    void registryFileKeepsWindows1252()
+    {
+        QCOMPARE(putValue("SOFTWARE\\Café", "Ü", {"é€中", 9}), errorSuccess);
+        QCOMPARE(putValue("SOFTWARE\\Café", "Blob", "é", regBinary), errorSuccess);
+        QCOMPARE(getValue("SOFTWARE\\CAFÉ", "ü"), std::string("é€?\0", 7));
+        QCOMPARE(names("SOFTWARE"), QStringList {"Café"});
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(store).constData(), &db), SQLITE_OK);
+        sqlite3_stmt *rows = nullptr;
+        sqlite3_prepare_v2(db,
+            "SELECT k.name, v.name, v.data FROM vals v JOIN keys k ON k.id = v.key ORDER BY v.id",
+            -1, &rows, nullptr);
+        QList<QByteArray> stored;
+        while (sqlite3_step(rows) == SQLITE_ROW) {
+            for (int column = 0; column < 3; ++column)
+                stored << QByteArray(static_cast<const char *>(sqlite3_column_blob(rows, column)),
+                    sqlite3_column_bytes(rows, column));
+        }
+        sqlite3_finalize(rows);
+        sqlite3_close(db);
+        QCOMPARE(stored,
+            QList<QByteArray>(
+                {"Caf\xE9", "\xDC", QByteArray("\xE9\x80?", 4), "Caf\xE9", "Blob", "\xC3\xA9"}));
     }
 
     void registryBatchIsAllOrNothing()
@@ -256,6 +283,13 @@ private slots:
         for (int byte = 0; byte < 256; ++byte)
             all += static_cast<char>(byte);
         QCOMPARE(utf16ToCp1252(cp1252ToUtf16(all)) + utf8ToCp1252(cp1252ToUtf8(all)), all + all);
+        // Between UTF-16 and UTF-8 every character passes, a pair as one;
+        // what is broken becomes U+FFFD.
+        const std::u16string wide = u"Игры 中😀" + std::u16string(1, 0xD800) + u"a";
+        QCOMPARE(utf16ToUtf8(wide), "Игры 中😀\uFFFDa");
+        QCOMPARE(utf8ToUtf16("Игры 中😀\xE2"
+                             "a"),
+            std::u16string(u"Игры 中😀\uFFFDa"));
         // Upper case stays in the code page: no capital for sharp s, micro
         // sign, the division sign; none for characters outside it, even those
         // whose capital is in it (dotless i, the ff ligature).

@@ -14,14 +14,16 @@ namespace {
 
 constexpr const char *testKey = "Software\\TarnStarterTest";
 
+// A value as a program that uses the wide calls reads it, in UTF-8.
 std::string systemValue(const char *subKey, const char *name)
 {
-    char data[64] = {};
+    wchar_t data[64] = {};
     DWORD size = sizeof data;
-    const long status = RegGetValueA(HKEY_CURRENT_USER, (std::string(testKey) + subKey).c_str(),
-        name, RRF_RT_ANY, nullptr, data, &size);
+    const long status
+        = RegGetValueW(HKEY_CURRENT_USER, QString(QString(testKey) + subKey).toStdWString().c_str(),
+            QString(name).toStdWString().c_str(), RRF_RT_ANY, nullptr, data, &size);
     // The system ends what it hands out with a null.
-    return status == ERROR_SUCCESS ? std::string(data) : missing;
+    return status == ERROR_SUCCESS ? QString::fromWCharArray(data).toStdString() : missing;
 }
 
 class WindowsPlatformTest : public QObject
@@ -42,16 +44,17 @@ private slots:
         Key key = 0;
         QCOMPARE(
             regCreateKey(hkeyCurrentUser, std::string(testKey) + "\\Sub\\", &key), errorSuccess);
-        const std::string value("C:\\TARN \xE9", 9);
-        QCOMPARE(regSetValue(
-                     key, "Path", regSz, reinterpret_cast<const std::uint8_t *>(value.data()), 9),
+        const std::string value = "C:\\Игры é";
+        QCOMPARE(
+            regSetValue(key, "Path", regSz, reinterpret_cast<const std::uint8_t *>(value.c_str()),
+                std::uint32_t(value.size() + 1)),
             errorSuccess);
         QCOMPARE(systemValue("\\Sub", "Path"), value);
         std::uint32_t type = regNone;
         std::uint8_t data[4];
         std::uint32_t size = sizeof data;
         QCOMPARE(regQueryValue(key, "PATH", &type, data, &size), errorMoreData);
-        QVERIFY(type == regSz && size >= 9);
+        QVERIFY(type == regSz && size == value.size() + 1);
         std::string name;
         QCOMPARE(regDeleteValue(key, "Path"), errorSuccess);
         QCOMPARE(regDeleteValue(key, "Path"), errorFileNotFound);

@@ -21,7 +21,7 @@ inline QStringList names(const std::string &keyPath, bool values = false)
     while ((values ? regEnumValue(key, names.size(), &name, nullptr, nullptr)
                    : regEnumKey(key, names.size(), &name))
         == errorSuccess)
-        names << QString::fromLatin1(name);
+        names << QString::fromStdString(name);
     regCloseKey(key);
     return names;
 }

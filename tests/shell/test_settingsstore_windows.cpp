@@ -6,7 +6,9 @@
 #include "store/settingsstore.h"
 #include "support/toolpath.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 // sddl.h needs what windows.h declares.
@@ -103,6 +105,38 @@ private slots:
                      "C:\\Spiele é"}),
             0);
         QCOMPARE(RegGet(hkeyLocalMachine, gameRegistrationKey, "Path"), "C:\\Spiele é");
+    }
+
+    // Text that no single-byte code page holds, as the game's installer
+    // registers it and as an operator types it.
+    void textOutsideTheCodePageSurvives()
+    {
+        QTemporaryDir dir;
+        const QString folder = QDir::toNativeSeparators(dir.filePath("Игры ゲーム\\Tarn"));
+        QVERIFY(QDir().mkpath(folder + "\\USER\\MAPLISTS"));
+        QCOMPARE(
+            run({"reg.exe", "add", "HKLM\\" + gameRegistrationKey, "/v", "Path", "/d", folder}), 0);
+        QCOMPARE(RegGet(hkeyLocalMachine, gameRegistrationKey, "Path"), folder);
+        QCOMPARE(run({qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnctl/tarnctl", "config"}), 0);
+        QVERIFY(QFile::exists(folder + "\\USER\\Dedicated.cfg"));
+
+        const QString name = "Сервер 東京 😀";
+        QVERIFY(rEGpUT(hkeyLocalMachine, launcherKey + "\\Ключ", "Имя", name));
+        QCOMPARE(systemValue(HKEY_LOCAL_MACHINE, (std::wstring(ownKeyW) + L"\\Ключ").c_str(),
+                     L"Имя", RRF_SUBKEY_WOW6432KEY),
+            name);
+        QCOMPARE(RegGet(hkeyLocalMachine, launcherKey + "\\Ключ", "Имя"), name);
+        const QString tarnreg = qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnreg/tarnreg";
+        const QString key = "HKLM\\" + ownKey + "\\Ключ";
+        QByteArray shown;
+        QCOMPARE(run({tarnreg, "query", key, "/reg:32"}, &shown), 0);
+        QVERIFY2(shown.contains("Имя    REG_SZ    " + name.toUtf8()), shown);
+        // An export keeps it, in the registry editor's UTF-16 format.
+        const QString file = dir.filePath("Ключ.reg");
+        QCOMPARE(run({tarnreg, "export", key, file, "/reg:32"}), 0);
+        QCOMPARE(run({"reg.exe", "delete", key, "/reg:32"}), 0);
+        QCOMPARE(run({tarnreg, "import", file, "/reg:32"}), 0);
+        QCOMPARE(RegGet(hkeyLocalMachine, launcherKey + "\\Ключ", "Имя"), name);
     }
 
     void theOwnKeyIsThe32BitOneRegExeWrites()

@@ -11,7 +11,7 @@ inline bool putEntries(const QString &key, const QStringList &texts)
 {
     std::vector<platform::RegWrite> writes(texts.size());
     for (int i = 0; i < texts.size(); ++i) {
-        const QByteArray text = texts[i].toLatin1();
+        const QByteArray text = texts[i].toUtf8();
         writes[i] = {platform::hkeyLocalMachine, key.toStdString(), true,
             numberedEntryName(i + 1).toStdString(), platform::regSz,
             {text.constData(), text.constData() + text.size() + 1}};

@@ -1,7 +1,6 @@
 #include "commands.h"
 
 #include "keyname.h"
-#include "platform/codepage.h"
 #include "platform/filepath.h"
 #include "platform/registry.h"
 #include "regedit4.h"
@@ -70,10 +69,9 @@ int openStoreToRead()
     return problem.empty() ? 0 : fail("ERROR: " + problem);
 }
 
-// The key name from the command line, in the store's code page.
 std::optional<KeyName> keyArgument(const std::string &arg)
 {
-    return parseKeyName(utf8ToCp1252(arg));
+    return parseKeyName(arg);
 }
 
 // Opens the key the command line names, in a store only read: 0, or the
@@ -119,16 +117,16 @@ std::string shownData(std::uint32_t type, std::vector<std::uint8_t> data)
         std::snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(value));
         return buffer;
     }
-    if (type == regSz || type == 2 || type == 7) {
+    if (isTextType(type)) {
         if (!data.empty() && data.back() == 0)
             data.pop_back();
         // A list of strings shows its separators as reg.exe does.
-        if (type == 7 && !data.empty() && data.back() == 0)
+        if (type == regMultiSz && !data.empty() && data.back() == 0)
             data.pop_back();
         std::string text;
         for (const std::uint8_t byte : data)
             text += byte ? std::string(1, static_cast<char>(byte)) : std::string("\\0");
-        return cp1252ToUtf8(text);
+        return text;
     }
     std::string hex;
     for (const std::uint8_t byte : data) {
@@ -140,8 +138,8 @@ std::string shownData(std::uint32_t type, std::vector<std::uint8_t> data)
 
 void printValue(const std::string &name, std::uint32_t type, const std::vector<std::uint8_t> &data)
 {
-    std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : cp1252ToUtf8(name).c_str(),
-        typeName(type), shownData(type, data).c_str());
+    std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : name.c_str(), typeName(type),
+        shownData(type, data).c_str());
 }
 
 // Reads one value in full, asking for its size first.
@@ -182,7 +180,8 @@ template<typename Visit> bool visitTree(Key root, const std::string &rootName, V
         Key child = 0;
         going = regOpenKey(levels.back().key, name, &child) == errorSuccess;
         if (going) {
-            levels.push_back({child, levels.back().name + '\\' + name});
+            const std::string &parent = levels.back().name;
+            levels.push_back({child, parent.empty() ? name : parent + '\\' + name});
             going = visit(child, levels.back().name);
         }
     }
@@ -191,22 +190,17 @@ template<typename Visit> bool visitTree(Key root, const std::string &rootName, V
     return going;
 }
 
-// One key and its values as REGEDIT4 text.
-bool exportKey(Key key, const std::string &fullName, std::string *out)
+// One key and its values, as a .reg file holds them.
+void exportKey(Key key, const KeyName &keyName, std::vector<RegWrite> *out)
 {
-    std::string text;
-    if (!regedit4Key(fullName, &text))
-        return false;
-    *out += text;
-    std::string name;
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-    for (std::uint32_t i = 0; regEnumValue(key, i, &name, &type, &data) == errorSuccess; ++i) {
-        if (!regedit4Value(name, type, data, &text))
-            return false;
-        *out += text;
-    }
-    return true;
+    RegWrite write;
+    write.hive = keyName.hive;
+    write.keyPath = keyName.path;
+    out->push_back(write);
+    write.hasValue = true;
+    for (std::uint32_t i = 0;
+         regEnumValue(key, i, &write.valueName, &write.type, &write.data) == errorSuccess; ++i)
+        out->push_back(write);
 }
 
 void printValues(Key key)
@@ -260,8 +254,9 @@ int help()
                 "such as \"HKLM\\SOFTWARE\\Quillon\\TarnLauncher\". /ve is the key's default\n"
                 "value, which add also sets when /d or /t comes without /v. query /s lists\n"
                 "every key below KEY. delete without /v or /ve removes KEY with everything\n"
-                "below it. export writes REGEDIT4; import also takes the UTF-16 files of\n"
-                "\"Windows Registry Editor Version 5.00\". query and export only read the\n"
+                "below it. export writes REGEDIT4, or the UTF-16 files of \"Windows\n"
+                "Registry Editor Version 5.00\" where text does not fit Windows-1252;\n"
+                "import takes both. query and export only read the\n"
                 "store and never create it. The store is the file $TARNSTARTER_REGISTRY,\n"
                 "else %s.\n",
         platform::defaultStoreName());
@@ -283,7 +278,7 @@ int runQuery(const std::vector<std::string> &args)
         else if (sameOption(args[i], "/ve") && !name)
             name = "";
         else if (sameOption(args[i], "/v") && i + 1 < args.size() && !name)
-            name = utf8ToCp1252(args[++i]);
+            name = args[++i];
         else
             return usage();
     }
@@ -293,7 +288,7 @@ int runQuery(const std::vector<std::string> &args)
     Key key = 0;
     if (const int failed = openKeyArgument(args[0], &keyName, &key))
         return failed;
-    const std::string fullName = cp1252ToUtf8(fullKeyName(keyName));
+    const std::string fullName = fullKeyName(keyName);
     if (name) {
         std::uint32_t type = 0;
         std::vector<std::uint8_t> data;
@@ -308,7 +303,7 @@ int runQuery(const std::vector<std::string> &args)
     }
     if (recursive) {
         visitTree(key, fullKeyName(keyName), [](Key each, const std::string &eachName) {
-            std::printf("\n%s\n", cp1252ToUtf8(eachName).c_str());
+            std::printf("\n%s\n", eachName.c_str());
             printValues(each);
             return true;
         });
@@ -321,7 +316,7 @@ int runQuery(const std::vector<std::string> &args)
     std::printf("\n");
     std::string subkey;
     for (std::uint32_t i = 0; regEnumKey(key, i, &subkey) == errorSuccess; ++i)
-        std::printf("%s\\%s\n", fullName.c_str(), cp1252ToUtf8(subkey).c_str());
+        std::printf("%s\\%s\n", fullName.c_str(), subkey.c_str());
     regCloseKey(key);
     return 0;
 }
@@ -367,11 +362,10 @@ int runAdd(const std::vector<std::string> &args)
     write.keyPath = keyName->path;
     if (name) {
         write.hasValue = true;
-        write.valueName = utf8ToCp1252(*name);
+        write.valueName = *name;
         if (typeText == "REG_SZ") {
-            const std::string text = utf8ToCp1252(data);
             write.type = regSz;
-            write.data.assign(text.begin(), text.end());
+            write.data.assign(data.begin(), data.end());
             write.data.push_back(0);
         } else if (typeText == "REG_DWORD") {
             std::uint32_t value = 0;
@@ -396,13 +390,15 @@ int runExport(const std::vector<std::string> &args)
     Key key = 0;
     if (const int failed = openKeyArgument(args[0], &keyName, &key))
         return failed;
-    std::string text(regedit4Header);
-    const bool complete = visitTree(key, fullKeyName(keyName),
-        [&](Key each, const std::string &name) { return exportKey(each, name, &text); });
+    std::vector<RegWrite> writes;
+    visitTree(key, keyName.path, [&](Key each, const std::string &path) {
+        exportKey(each, {keyName.hive, path}, &writes);
+        return true;
+    });
     regCloseKey(key);
-    if (!complete)
-        return fail("ERROR: A name with a line break cannot be written as REGEDIT4 text.");
-    text += "\r\n";
+    std::string text;
+    if (!regFile(writes, &text))
+        return fail("ERROR: A name with a line break cannot be written to a .reg file.");
     std::ofstream file(filePath(args[1]), std::ios::binary | std::ios::trunc);
     if (!file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush())
         return fail("ERROR: Unable to write the file " + args[1] + ".");
@@ -433,8 +429,8 @@ int runDelete(const std::vector<std::string> &args)
             std::printf("Delete the registry value %s (Yes/No)? ",
                 name->empty() ? "(Default)" : name->c_str());
         else
-            std::printf("Permanently delete the registry key %s (Yes/No)? ",
-                cp1252ToUtf8(fullKeyName(*keyName)).c_str());
+            std::printf(
+                "Permanently delete the registry key %s (Yes/No)? ", fullKeyName(*keyName).c_str());
         std::fflush(stdout);
         char answer[16] = {};
         if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] | 0x20) != 'y') {
@@ -447,7 +443,7 @@ int runDelete(const std::vector<std::string> &args)
         Key key = 0;
         if (regOpenKey(keyName->hive, keyName->path, &key) != errorSuccess)
             return fail(notFound);
-        status = regDeleteValue(key, utf8ToCp1252(*name));
+        status = regDeleteValue(key, *name);
         regCloseKey(key);
     } else {
         status = regDeleteTree(keyName->hive, keyName->path);

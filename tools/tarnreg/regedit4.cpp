@@ -105,9 +105,9 @@ bool parseHexList(std::string_view list, std::vector<std::uint8_t> *data)
 
 constexpr std::string_view version5Header = "Windows Registry Editor Version 5.00";
 
-// Text of the version 5 format is UTF-16, the bytes lowest first; the store
-// keeps it as the registry's "A" calls give it. False for an odd byte count.
-bool narrowed(std::string_view bytes, std::string *out)
+// Text of the version 5 format is UTF-16, the bytes lowest first. False for
+// an odd byte count.
+bool fromUtf16(std::string_view bytes, std::string *out)
 {
     if (bytes.size() % 2)
         return false;
@@ -115,8 +115,18 @@ bool narrowed(std::string_view bytes, std::string *out)
     for (std::size_t i = 0; i < bytes.size(); i += 2)
         text += char16_t(
             static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-    *out = platform::utf16ToCp1252(text);
+    *out = platform::utf16ToUtf8(text);
     return true;
+}
+
+std::string toUtf16(std::string_view text)
+{
+    std::string bytes;
+    for (const char16_t unit : platform::utf8ToUtf16(text)) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
 }
 
 class Reader
@@ -267,19 +277,19 @@ private:
         }
         if (!parseHexList(list, &write->data))
             return "bad hex byte list";
-        const auto type = write->type;
-        if (version5 && (type == platform::regSz || type == regExpandSz || type == regMultiSz)) {
+        // The bytes of text are UTF-16 in version 5, Windows-1252 in REGEDIT4.
+        if (platform::isTextType(write->type)) {
+            const std::string_view bytes(
+                reinterpret_cast<const char *>(write->data.data()), write->data.size());
             std::string text;
-            if (!narrowed({reinterpret_cast<const char *>(write->data.data()), write->data.size()},
-                    &text))
+            if (!version5)
+                text = platform::cp1252ToUtf8(bytes);
+            else if (!fromUtf16(bytes, &text))
                 return "text of an odd number of bytes";
             write->data.assign(text.begin(), text.end());
         }
         return {};
     }
-
-    static constexpr std::uint32_t regExpandSz = 2;
-    static constexpr std::uint32_t regMultiSz = 7;
 
     std::vector<std::string_view> lines;
     bool complete = true;
@@ -324,7 +334,7 @@ RegFile parseRegFile(std::string_view bytes)
     if (bytes.starts_with("\xFF\xFE")) {
         const std::string_view body = bytes.substr(2);
         std::string text;
-        narrowed(body.substr(0, body.size() - body.size() % 2), &text);
+        fromUtf16(body.substr(0, body.size() - body.size() % 2), &text);
         RegFile file = Reader(text).read();
         if (body.size() % 2 && !file.errorLine) {
             file.writes.clear();
@@ -333,25 +343,32 @@ RegFile parseRegFile(std::string_view bytes)
         }
         return file;
     }
+    // A byte that begins no character stands for U+FFFD.
     if (bytes.starts_with("\xEF\xBB\xBF"))
-        return Reader(platform::utf8ToCp1252(bytes.substr(3))).read();
-    return Reader(bytes).read();
+        return Reader(platform::utf16ToUtf8(platform::utf8ToUtf16(bytes.substr(3)))).read();
+    return Reader(platform::cp1252ToUtf8(bytes)).read();
 }
 
-bool regedit4Key(const std::string &fullName, std::string *text)
+namespace {
+
+bool fitsRegedit4(const platform::RegWrite &write)
 {
-    if (!fitsOneLine(fullName))
-        return false;
-    *text = "\r\n[" + fullName + "]\r\n";
-    return true;
+    const std::string_view text(
+        reinterpret_cast<const char *>(write.data.data()), write.data.size());
+    return platform::fitsCp1252(write.keyPath) && platform::fitsCp1252(write.valueName)
+        && (!platform::isTextType(write.type) || platform::fitsCp1252(text));
 }
 
-bool regedit4Value(const std::string &name, std::uint32_t type,
-    const std::vector<std::uint8_t> &data, std::string *text)
+void addKey(const std::string &fullName, std::string *text)
 {
-    if (!fitsOneLine(name))
-        return false;
-    *text = name.empty() ? "@=" : quoted(name) + '=';
+    *text += "\r\n[" + fullName + "]\r\n";
+}
+
+// One "name"=data line; bytes of text in the format's encoding.
+void addValue(const std::string &name, std::uint32_t type, const std::vector<std::uint8_t> &data,
+    bool version5, std::string *text)
+{
+    *text += name.empty() ? "@=" : quoted(name) + '=';
     char buffer[16];
     if (type == platform::regSz && isPlainText(data)) {
         *text += quoted(std::string(data.begin(), data.end() - 1));
@@ -366,12 +383,38 @@ bool regedit4Value(const std::string &name, std::uint32_t type,
             std::snprintf(buffer, sizeof buffer, "hex(%x):", type);
             *text += buffer;
         }
-        for (std::size_t i = 0; i < data.size(); ++i) {
-            std::snprintf(buffer, sizeof buffer, i ? ",%02x" : "%02x", data[i]);
+        std::string bytes(data.begin(), data.end());
+        if (platform::isTextType(type))
+            bytes = version5 ? toUtf16(bytes) : platform::utf8ToCp1252(bytes);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            std::snprintf(
+                buffer, sizeof buffer, i ? ",%02x" : "%02x", static_cast<unsigned char>(bytes[i]));
             *text += buffer;
         }
     }
     *text += "\r\n";
+}
+
+} // namespace
+
+bool regFile(const std::vector<platform::RegWrite> &writes, std::string *bytes)
+{
+    bool version5 = false;
+    for (const platform::RegWrite &write : writes) {
+        if (!fitsOneLine(write.hasValue ? write.valueName : write.keyPath))
+            return false;
+        version5 = version5 || !fitsRegedit4(write);
+    }
+    std::string text(version5 ? version5Header : "REGEDIT4");
+    text += "\r\n";
+    for (const platform::RegWrite &write : writes) {
+        if (write.hasValue)
+            addValue(write.valueName, write.type, write.data, version5, &text);
+        else
+            addKey(fullKeyName({write.hive, write.keyPath}), &text);
+    }
+    text += "\r\n";
+    *bytes = version5 ? "\xFF\xFE" + toUtf16(text) : platform::utf8ToCp1252(text);
     return true;
 }
 

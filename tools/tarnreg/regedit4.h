@@ -3,8 +3,8 @@
 // .reg files of the registry editor. Reading takes REGEDIT4 text in
 // Windows-1252 bytes and the "Windows Registry Editor Version 5.00" files
 // that today's editor writes in UTF-16 with a byte-order mark, and yields the
-// writes to apply in the store's Windows-1252 bytes. Writing turns one key
-// and its values into REGEDIT4 text that reads back to the same bytes.
+// writes to apply, their names and text in UTF-8. Writing gives a file that
+// reads back to the same writes.
 
 #include "platform/registry.h"
 
@@ -24,13 +24,11 @@ struct RegFile
 
 RegFile parseRegFile(std::string_view bytes);
 
-constexpr std::string_view regedit4Header = "REGEDIT4\r\n";
-
-// "\r\n[name]\r\n"; false when the name cannot be written on one line.
-bool regedit4Key(const std::string &fullName, std::string *text);
-
-// One "name"=data line; false when the name cannot be written on one line.
-bool regedit4Value(const std::string &name, std::uint32_t type,
-    const std::vector<std::uint8_t> &data, std::string *text);
+// The file of keys and values in the order given: a write without a value
+// names a key, one with a value belongs to the key named last. REGEDIT4 when
+// every name and text fits Windows-1252, the code page that format is read
+// in; else the UTF-16 format, so that nothing turns into '?'. False when a
+// name holds a line break, which no line of the file can carry.
+bool regFile(const std::vector<platform::RegWrite> &writes, std::string *bytes);
 
 } // namespace tarnreg
