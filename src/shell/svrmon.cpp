@@ -193,9 +193,7 @@ void SvrMon::sendLogged(const QString &commandPart)
 // without text: the server did answer.
 void SvrMon::logReply(const QByteArray &datagram)
 {
-    const QString shown
-        = datagram.size() > replyHeaderSize ? editBoxText(replyDisplayText(datagram)) : QString();
-    appendToLog(replyLogEntry(QTime::currentTime(), shown));
+    appendToLog(replyLogEntry(QTime::currentTime(), datagramText(datagram)));
 }
 
 // The log follows the newest entry, seen from its start with its time,
