@@ -61,4 +61,73 @@ bool startDetached(const std::string &program, const std::string &arguments,
     return true;
 }
 
+WatchedProcess::~WatchedProcess()
+{
+    if (handle)
+        CloseHandle(handle);
+}
+
+// The output file is inherited as the console's output; the program keeps
+// a console of its own, so that it runs on when this program ends.
+bool WatchedProcess::start(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, const std::string &outputFile, std::string *error)
+{
+    if (error)
+        error->clear();
+    ResolvedLaunch resolved;
+    if (!resolveLaunch(program, arguments, workingDirectory, &resolved, error))
+        return false;
+    SECURITY_ATTRIBUTES inherited = {};
+    inherited.nLength = sizeof inherited;
+    inherited.bInheritHandle = TRUE;
+    const HANDLE output = CreateFileW(wideFromUtf8(outputFile).c_str(), FILE_APPEND_DATA,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherited, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE)
+        return fail(error,
+            "The file " + outputFile + " could not be written: " + systemMessage(GetLastError()));
+    const std::wstring programPath = wideFromUtf8(resolved.arguments.front());
+    std::wstring commandLine = L"\"" + programPath + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + wideFromUtf8(arguments);
+    const std::wstring folder = wideFromUtf8(resolved.directory);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION started = {};
+    const BOOL ok = CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+        CREATE_NEW_CONSOLE, nullptr, folder.c_str(), &startup, &started);
+    const DWORD failure = GetLastError();
+    CloseHandle(output);
+    if (!ok)
+        return fail(error, program + " could not be started: " + systemMessage(failure));
+    CloseHandle(started.hThread);
+    if (handle)
+        CloseHandle(handle);
+    handle = started.hProcess;
+    id = started.dwProcessId;
+    end.reset();
+    return true;
+}
+
+std::optional<ProcessEnd> WatchedProcess::ended()
+{
+    if (end || !handle || WaitForSingleObject(handle, 0) != WAIT_OBJECT_0)
+        return end;
+    DWORD code = 0;
+    GetExitCodeProcess(handle, &code);
+    end = ProcessEnd {int(code), 0};
+    return end;
+}
+
+void WatchedProcess::kill()
+{
+    if (handle && !ended())
+        TerminateProcess(handle, 1);
+}
+
 } // namespace platform

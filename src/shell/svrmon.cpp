@@ -60,6 +60,8 @@ void SvrMon::Form_Load()
     remoteHost = QHostAddress(QHostAddress::LocalHost);
     bindSocket();
     statusSocket->bind(remoteHost, 0, QAbstractSocket::DontShareAddress);
+    status.pollingSince = QTime::currentTime();
+    showStatus();
     Timer1->start();
 }
 
@@ -85,6 +87,7 @@ void SvrMon::bindSocket()
 
 void SvrMon::Timer1_Timer()
 {
+    notePoll();
     if (const auto commandPart = pollCommandPart(ui->Combo1->currentText()))
         session->strPollPacket = rconDatagram(strRconPassword, *commandPart);
     // Before any poll datagram was built there is nothing to repeat.
@@ -158,6 +161,7 @@ void SvrMon::readDatagrams(QUdpSocket *socket)
         if (!datagram.senderAddress().isEqual(remoteHost, QHostAddress::ConvertV4MappedToIPv4)
             || datagram.senderPort() != remotePort)
             continue;
+        noteAnswer();
         if (socket == Winsock1)
             Winsock1_DataArrival(datagram.data());
         else

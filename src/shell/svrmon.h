@@ -8,6 +8,7 @@
 // operator kick or ban a player, see and lift bans, and change the map.
 
 #include "monitor/playerlist.h"
+#include "monitor/serverstatus.h"
 #include "monitor/svrmonsession.h"
 
 #include <QHostAddress>
@@ -41,6 +42,11 @@ public:
 
     // Where requests go and where replies are taken from.
     quint16 serverPort() const { return remotePort; }
+    QString statusLine() const;
+
+signals:
+    // The status line changed to `text`.
+    void statusLineChanged(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,6 +60,11 @@ private:
     void Command2_Click();
     void bindSocket();
     void readDatagrams(QUdpSocket *socket);
+    // The status line (svrmon_status.cpp).
+    void noteAnswer();
+    void notePoll();
+    bool serverStopped() const;
+    void showStatus();
     void send(const QByteArray &datagram, QUdpSocket *socket = nullptr);
     void sendLine(const QString &commandPart);
 
@@ -94,4 +105,5 @@ private:
     QPointer<QListWidget> banList;
     QHostAddress remoteHost;
     quint16 remotePort = 0;
+    ServerStatus status;
 };

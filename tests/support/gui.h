@@ -46,20 +46,23 @@ inline QString toolPath(const QString &tool)
         + tool + QStringLiteral(TARN_EXECUTABLE_SUFFIX);
 }
 
-// Answers every message box with OK while it lives, keeping title and text.
+// Answers every message box while it lives, keeping title and text: a
+// question with `answer`, any other box with OK.
 class AnsweredMessages
 {
 public:
     AnsweredMessages()
     {
-        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &title, const QString &text) {
-            texts << title + QLatin1Char('|') + text;
-            return int(QMessageBox::Ok);
-        });
+        setMessageBoxAnswerer(
+            [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
+                texts << title + QLatin1Char('|') + text;
+                return int(icon == QMessageBox::Question ? answer : QMessageBox::Ok);
+            });
     }
     ~AnsweredMessages() { setMessageBoxAnswerer({}); }
 
     QStringList texts;
+    QMessageBox::StandardButton answer = QMessageBox::No;
 };
 
 // A game folder with USER\MAPLISTS and, when asked, a server program: our
