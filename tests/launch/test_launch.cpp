@@ -387,6 +387,7 @@ void TestLaunch::monitorSaysWhenTheServerStops()
     QWidget *monitor = openWindow("SvrMon");
     QVERIFY(monitor);
     auto *status = monitor->findChild<QLabel *>("StatusLine");
+    QVERIFY(status);
     auto *icon = launcher.get<QSystemTrayIcon>("SysTray");
     QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith("Last answer at "), 10000);
     QVERIFY(icon->toolTip().endsWith('\n' + status->text()));
@@ -407,7 +408,8 @@ void TestLaunch::monitorSaysWhenTheServerStops()
     QVERIFY(next);
     for (int poll = 0; poll < 3; ++poll)
         next->Timer1_Timer();
-    QVERIFY2(next->statusLine().startsWith("No answer since "), qPrintable(next->statusLine()));
+    status = next->findChild<QLabel *>("StatusLine");
+    QVERIFY2(status->text().startsWith("No answer since "), qPrintable(status->text()));
 }
 
 QTEST_MAIN(TestLaunch)
