@@ -1,13 +1,10 @@
 #include "launch/serverlog.h"
 
 #include "platform/registry_store.h"
-#include "store/textcodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QStringDecoder>
 
 namespace {
 
@@ -18,14 +15,26 @@ QString keptLog(const QString &path)
 
 } // namespace
 
-QString serverLogFile()
+QString stateFilePath(const QString &name)
 {
     const QString store = QString::fromStdString(platform::registryLocation());
-    const QString folder = store.isEmpty()
-        ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
-        : QFileInfo(store).absolutePath();
+    QString folder;
+    QString prefix;
+    if (store.isEmpty()) {
+        folder = qEnvironmentVariable("LOCALAPPDATA") + QStringLiteral("/TarnStarter");
+    } else {
+        const QFileInfo file(store);
+        folder = file.absolutePath();
+        if (file.fileName() != u"registry.db")
+            prefix = file.completeBaseName() + u'.';
+    }
     QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("server.log"));
+    return folder + u'/' + prefix + name;
+}
+
+QString serverLogFile()
+{
+    return stateFilePath(QStringLiteral("server.log"));
 }
 
 void startServerLog(const QString &path)
@@ -46,28 +55,19 @@ void boundServerLog(const QString &path, qint64 limit)
     QFile::resize(path, 0);
 }
 
-QStringList lastLogLines(const QString &path, int count)
+QString lastLines(const QString &path, qint64 from, int count)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    // A few lines of a server's output fit in far less than this.
-    constexpr qint64 tail = 16 * 1024;
-    if (file.size() > tail)
-        file.seek(file.size() - tail);
-    const QByteArray bytes = file.readAll();
-    // The server writes UTF-8 or its code page's bytes; the one that does
-    // not fit is the other.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = fromWindows1252(bytes);
-    QStringList lines;
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
-        if (!line.trimmed().isEmpty())
-            lines.append(line.trimmed());
-    }
-    return lines.mid(qMax(0, lines.size() - count));
+    // The end of the file is enough; a log may be large.
+    const qint64 tail = 64 * 1024;
+    file.seek(
+        file.size() < from ? qMax<qint64>(0, file.size() - tail) : qMax(from, file.size() - tail));
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.mid(qMax(0, lines.size() - count)).join(u'\n');
 }
 
 QString processEndWords(const platform::ProcessEnd &end)

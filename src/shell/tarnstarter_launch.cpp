@@ -166,11 +166,11 @@ void TarnStarter::serverEndedAtOnce(const QString &how, const QString &logFile)
 {
     sysTray->restore();
     QString text = QStringLiteral("The server stopped right after it started (%1).").arg(how);
-    const QStringList lines = lastLogLines(logFile, 10);
-    if (lines.isEmpty())
+    const QString lines = lastLines(logFile, 0, 10);
+    if (lines.trimmed().isEmpty())
         text += QStringLiteral(" It printed nothing.");
     else
         text += QStringLiteral(" Its last lines, from %1:\n\n%2")
-                    .arg(QDir::toNativeSeparators(logFile), lines.join(u'\n'));
+                    .arg(QDir::toNativeSeparators(logFile), lines);
     showMessageBox(this, QMessageBox::Critical, launcherCaption, text);
 }
