@@ -31,14 +31,16 @@ bool resolveProgram(
     return true;
 }
 
-// The server starts minimized in a console of its own, in its game folder,
-// with the command line Windows programs expect: the program in quotes, then
-// the arguments exactly as given.
-bool startDetached(const std::string &program, const std::string &arguments,
-    const std::string &workingDirectory, std::string *error, StartWindow window)
+namespace {
+
+// Starts the program in a console of its own, in its folder, with the
+// command line Windows programs expect: the program in quotes, then the
+// arguments exactly as given. `output`, when given, is inherited as its
+// standard output and error.
+bool createProcess(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, StartWindow window, HANDLE output,
+    PROCESS_INFORMATION *started, std::string *error)
 {
-    if (error)
-        error->clear();
     ResolvedLaunch resolved;
     if (!resolveLaunch(program, arguments, workingDirectory, &resolved, error))
         return false;
@@ -52,11 +54,29 @@ bool startDetached(const std::string &program, const std::string &arguments,
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = window == StartWindow::normal ? SW_SHOWNORMAL : SW_SHOWMINNOACTIVE;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-            CREATE_NEW_CONSOLE, nullptr, folder.c_str(), &startup, &started))
+    if (output) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
+    if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr,
+            output ? TRUE : FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(), &startup, started))
         return fail(error, program + " could not be started: " + systemMessage(GetLastError()));
-    CloseHandle(started.hThread);
+    CloseHandle(started->hThread);
+    return true;
+}
+
+} // namespace
+
+// The server starts minimized, leaving the focus where it is.
+bool startDetached(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, std::string *error, StartWindow window)
+{
+    if (error)
+        error->clear();
+    PROCESS_INFORMATION started = {};
+    if (!createProcess(program, arguments, workingDirectory, window, nullptr, &started, error))
+        return false;
     CloseHandle(started.hProcess);
     return true;
 }
@@ -74,9 +94,6 @@ bool WatchedProcess::start(const std::string &program, const std::string &argume
 {
     if (error)
         error->clear();
-    ResolvedLaunch resolved;
-    if (!resolveLaunch(program, arguments, workingDirectory, &resolved, error))
-        return false;
     SECURITY_ATTRIBUTES inherited = {};
     inherited.nLength = sizeof inherited;
     inherited.bInheritHandle = TRUE;
@@ -86,26 +103,12 @@ bool WatchedProcess::start(const std::string &program, const std::string &argume
     if (output == INVALID_HANDLE_VALUE)
         return fail(error,
             "The file " + outputFile + " could not be written: " + systemMessage(GetLastError()));
-    const std::wstring programPath = wideFromUtf8(resolved.arguments.front());
-    std::wstring commandLine = L"\"" + programPath + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + wideFromUtf8(arguments);
-    const std::wstring folder = wideFromUtf8(resolved.directory);
-
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_SHOWMINNOACTIVE;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
     PROCESS_INFORMATION started = {};
-    const BOOL ok = CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-        CREATE_NEW_CONSOLE, nullptr, folder.c_str(), &startup, &started);
-    const DWORD failure = GetLastError();
+    const bool ok = createProcess(program, arguments, workingDirectory,
+        StartWindow::minimizedInBackground, output, &started, error);
     CloseHandle(output);
     if (!ok)
-        return fail(error, program + " could not be started: " + systemMessage(failure));
-    CloseHandle(started.hThread);
+        return false;
     if (handle)
         CloseHandle(handle);
     handle = started.hProcess;
