@@ -27,6 +27,13 @@ namespace {
 
 const QString launcherCaption = QStringLiteral("Tarn Server Launcher");
 
+// The password the running server was given: the one stored by the launch
+// that started it.
+QString storedRconPassword()
+{
+    return rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("rcon_pw")));
+}
+
 } // namespace
 
 void TarnStarter::Command1_Click()
@@ -45,13 +52,6 @@ void TarnStarter::Command1_Click()
         Command3_Click();
     else if (pending == PendingClose::CloseBox)
         close();
-}
-
-// The password the running server was given: the one stored by the launch
-// that started it.
-static QString storedRconPassword()
-{
-    return rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("rcon_pw")));
 }
 
 void TarnStarter::launch()
@@ -138,13 +138,13 @@ QString TarnStarter::StartServer(const ServerLaunch &server)
     const QString current = hostPath(server.shortFolder);
     if (!current.isEmpty())
         QDir::setCurrent(current);
-    // A server that cannot start leaves the window in view, so the operator
-    // can mend what the message names.
     const QString logFile = serverLogFile();
     startServerLog(logFile);
     auto process = std::make_shared<platform::WatchedProcess>();
     const QString failure = startWatchedServer(
         *process, server.gameFolder, server.shortFolder, server.arguments, logFile);
+    // A server that cannot start leaves the window in view, so the operator
+    // can mend what the message names.
     if (!failure.isEmpty())
         return failure;
     monitorSession->server = process;
