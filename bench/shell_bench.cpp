@@ -2,12 +2,14 @@
 
 #include "platform/registry.h"
 #include "shell/frmcustcfg.h"
+#include "shell/messagebox.h"
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
 
 #include "recorder.h"
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -156,6 +158,10 @@ void LaunchGo(benchmark::State &state)
     window.findChild<QLineEdit *>("Text5")->setText(QString::number(port));
     window.BuildList();
     auto *go = window.findChild<QPushButton *>("Command1");
+    // A server that has freed its port may not have ended yet: "Go" then
+    // asks to stop it.
+    setMessageBoxAnswerer(
+        [](QMessageBox::Icon, const QString &, const QString &) { return int(QMessageBox::Yes); });
     for (auto _ : state) {
         go->click();
         state.PauseTiming();
@@ -171,10 +177,49 @@ void LaunchGo(benchmark::State &state)
         }
         state.ResumeTiming();
     }
+    setMessageBoxAnswerer({});
     for (QWidget *widget : QApplication::topLevelWidgets())
         widget->close();
 }
 BENCHMARK(LaunchGo)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// From the press of "Go" until the operator is told: a port box that holds
+// no port gets a message, a port another program holds the question whether
+// to restart what runs there (answered "No").
+void GoMessage(benchmark::State &state, bool busy)
+{
+    BenchStore store;
+    QTemporaryDir games;
+    QDir(games.path()).mkpath("USER/MAPLISTS");
+    QFile::copy(
+        qEnvironmentVariable("TARN_TOOLS_DIR") + "/tarnded/tarnded", games.filePath("tarn.exe"));
+    QUdpSocket holder;
+    holder.bind(QHostAddress::LocalHost, 0);
+    TarnStarter window;
+    window.findChild<QLineEdit *>("Text1")->setText(games.path());
+    window.findChild<QLineEdit *>("Text5")->setText(
+        busy ? QString::number(holder.localPort()) : QStringLiteral("99999"));
+    QElapsedTimer clock;
+    qint64 shownAfter = -1;
+    setMessageBoxAnswerer([&](QMessageBox::Icon, const QString &, const QString &) {
+        shownAfter = clock.nsecsElapsed();
+        return int(QMessageBox::No);
+    });
+    auto *go = window.findChild<QPushButton *>("Command1");
+    for (auto _ : state) {
+        shownAfter = -1;
+        clock.start();
+        go->click();
+        if (shownAfter < 0) {
+            state.SkipWithError("no message");
+            break;
+        }
+        state.SetIterationTime(double(shownAfter) / 1e9);
+    }
+    setMessageBoxAnswerer({});
+}
+BENCHMARK_CAPTURE(GoMessage, BadPort, false)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(GoMessage, BusyPort, true)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 } // namespace
 
@@ -192,5 +237,7 @@ int main(int argc, char **argv)
     recorder.print("BuildList20000Files", "buildlist_20000_files", "ms");
     recorder.print("CustomLinesFull", "custom_lines_32767", "ms");
     recorder.print("LaunchGo", "launch_go_until_server_runs", "ms");
+    recorder.print("GoMessage/BadPort", "go_bad_port_message", "ms");
+    recorder.print("GoMessage/BusyPort", "go_busy_port_message", "ms");
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "platform/process.h"
 #include "store/shortpath.h"
 
+#include <QFile>
+
 QString serverProgramPath(const QString &shortFolder)
 {
     return shortFolder + QLatin1Char('\\') + serverProgram;
@@ -18,13 +20,14 @@ QString serverStartFailure(const QString &gameFolder, const QString &reason)
 
 // By its full path, so that no other "tarn.exe" (the launcher's own folder
 // among them) runs instead.
-QString startServer(const QString &gameFolder, const QString &shortFolder, const QString &arguments)
+QString startWatchedServer(platform::WatchedProcess &process, const QString &gameFolder,
+    const QString &shortFolder, const QString &arguments, const QString &logFile)
 {
     if (shortFolder.isEmpty())
         return serverStartFailure(gameFolder, {});
     std::string error;
-    if (platform::startDetached(serverProgramPath(shortFolder).toStdString(),
-            arguments.toStdString(), shortFolder.toStdString(), &error))
+    if (process.start(serverProgramPath(shortFolder).toStdString(), arguments.toStdString(),
+            shortFolder.toStdString(), QFile::encodeName(logFile).toStdString(), &error))
         return {};
     return serverStartFailure(gameFolder, QString::fromStdString(error));
 }

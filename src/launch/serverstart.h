@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/process.h"
+
 #include <QString>
 
 // Starting the game's server as a launch does: by its full path below the
@@ -14,6 +16,7 @@ QString serverProgramPath(const QString &shortFolder);
 // typed: `reason` from the platform, or "" when no short form was found.
 QString serverStartFailure(const QString &gameFolder, const QString &reason);
 
-// Starts the server detached. Returns what failed, in words, or "".
-QString startServer(
-    const QString &gameFolder, const QString &shortFolder, const QString &arguments);
+// Starts the server kept in `process`, its output appended to the host path
+// `logFile`. Returns what failed, in words, or "".
+QString startWatchedServer(platform::WatchedProcess &process, const QString &gameFolder,
+    const QString &shortFolder, const QString &arguments, const QString &logFile);

@@ -1,20 +1,11 @@
 #include "monitor/rconrequest.h"
 
-#include "launch/configtext.h"
-#include "platform/portnumber.h"
-#include "platform/process.h"
+#include "launch/serverport.h"
 #include "store/textcodec.h"
-
-#include <algorithm>
 
 quint16 monitorServerPort(const QString &storedPort)
 {
-    const std::vector<std::string> arguments
-        = platform::splitCommandLine(serverArguments(storedPort).toStdString());
-    const auto name = std::find(arguments.begin(), arguments.end(), "hostport");
-    if (name == arguments.end() || std::next(name) == arguments.end())
-        return defaultServerPort;
-    return platform::parsePortNumber(*std::next(name)).value_or(defaultServerPort);
+    return launchedServerPort(storedPort).value_or(defaultServerPort);
 }
 
 QString pollCommandPart(Poll poll)

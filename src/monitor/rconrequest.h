@@ -14,11 +14,8 @@
 constexpr quint16 monitorLocalPort = 28901;
 constexpr quint16 defaultServerPort = 28910;
 
-// The port the server was given for the port setting as stored. The launch
-// appends the text as typed to the server's command line, which is split the
-// Windows way, so blanks around the port and double quotes do not reach the
-// server; the argument after "hostport" is read as the server reads its host
-// port. No such argument, or one that is not a port, means the default.
+// The port the server was given for the port setting as stored; one that is
+// not a port means the default.
 quint16 monitorServerPort(const QString &storedPort);
 
 // The status commands the monitor polls the server with.

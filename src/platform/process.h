@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,42 @@ enum class StartWindow {
 bool startDetached(const std::string &program, const std::string &arguments,
     const std::string &workingDirectory, std::string *error,
     StartWindow window = StartWindow::minimizedInBackground);
+
+// How a started program ended: its exit code, or the signal that ended it
+// (Linux only; 0 when none did).
+struct ProcessEnd
+{
+    int code = 0;
+    int signal = 0;
+};
+
+// A program started as startDetached starts one, in a session of its own so
+// that it outlives this program, but kept in hand: its output is appended
+// to a file, and this program can see it end and end it. Destroying the
+// object leaves the program running.
+class WatchedProcess
+{
+public:
+    WatchedProcess() = default;
+    WatchedProcess(const WatchedProcess &) = delete;
+    WatchedProcess &operator=(const WatchedProcess &) = delete;
+    ~WatchedProcess();
+
+    // As startDetached, with standard output and error appended to
+    // `outputFile` (a host path, made when missing, readable by its owner
+    // only). Returns false, with the reason in `error`, when nothing started.
+    bool start(const std::string &program, const std::string &arguments,
+        const std::string &workingDirectory, const std::string &outputFile, std::string *error);
+
+    // How the program ended, once it has; nothing while it runs.
+    std::optional<ProcessEnd> ended();
+    // Ends the program outright.
+    void kill();
+
+private:
+    long long id = 0;
+    void *handle = nullptr;
+    std::optional<ProcessEnd> end;
+};
 
 } // namespace platform

@@ -37,6 +37,8 @@ struct Launch
     std::vector<char *> argv;
     char **environment = nullptr;
     int highestDescriptor = 0;
+    // Where standard output and error go; /dev/null when below zero.
+    int outputFd = -1;
 };
 
 std::string errorText(int number)
@@ -144,20 +146,27 @@ void resetSignals()
 
 [[noreturn]] void runProgram(const Launch &launch, int reportFd)
 {
-    // Keep the report pipe clear of the three standard descriptors, which
-    // are about to be replaced.
+    // Keep the report pipe and the output file clear of the three standard
+    // descriptors, which are about to be replaced.
     if (reportFd < 3) {
         const int moved = fcntl(reportFd, F_DUPFD_CLOEXEC, 3);
         if (moved < 0)
             giveUp(reportFd, Step::Setup);
         reportFd = moved;
     }
+    int output = launch.outputFd;
+    if (output >= 0 && output < 3) {
+        output = fcntl(output, F_DUPFD_CLOEXEC, 3);
+        if (output < 0)
+            giveUp(reportFd, Step::Setup);
+    }
     resetSignals();
     const int null = open("/dev/null", O_RDWR);
     if (null < 0)
         giveUp(reportFd, Step::NullDevice);
     for (int fd = 0; fd < 3; ++fd) {
-        if (fd != null && dup2(null, fd) < 0)
+        const int source = fd > 0 && output >= 0 ? output : null;
+        if (fd != source && dup2(source, fd) < 0)
             giveUp(reportFd, Step::NullDevice);
     }
     if (chdir(launch.resolved.directory.c_str()) != 0)
@@ -201,6 +210,31 @@ std::string describe(
         break;
     }
     return program + " could not be started: " + reason;
+}
+
+// The pipe reaches end of file once the program has been exec'd (its end
+// closes on exec) or once every child has given up. False, with the reason,
+// when a child reported that it gave up.
+bool readReport(
+    int fd, const std::string &program, const std::string &workingDirectory, std::string *error)
+{
+    ChildFailure failure {};
+    std::size_t got = 0;
+    auto *bytes = reinterpret_cast<char *>(&failure);
+    while (got < sizeof failure) {
+        const ssize_t n = read(fd, bytes + got, sizeof failure - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    if (got == sizeof failure)
+        return fail(error, describe(failure, program, workingDirectory));
+    if (got > 0)
+        return fail(error, program + " could not be started");
+    return true;
 }
 
 // Everything the child needs that resolving does not give, made before the
@@ -287,30 +321,86 @@ bool startDetached(const std::string &program, const std::string &arguments,
         reaped = waitpid(child, &status, 0);
     } while (reaped < 0 && errno == EINTR);
 
-    // The pipe reaches end of file once the program has been exec'd (its end
-    // closes on exec) or once every child has given up.
-    ChildFailure failure {};
-    std::size_t got = 0;
-    auto *bytes = reinterpret_cast<char *>(&failure);
-    while (got < sizeof failure) {
-        const ssize_t n = read(pipeFds[0], bytes + got, sizeof failure - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    close(pipeFds[0]);
-
-    if (got == sizeof failure)
-        return fail(error, describe(failure, program, workingDirectory));
-    if (got > 0)
-        return fail(error, program + " could not be started");
+    if (!readReport(pipeFds[0], program, workingDirectory, error))
+        return false;
     // Without a report, the first child must have ended normally, or it
     // never got as far as forking the program off.
     if (reaped == child && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
         return fail(error, program + " could not be started");
     return true;
+}
+
+WatchedProcess::~WatchedProcess() = default;
+
+// One fork only, so that this program stays the parent and learns how the
+// program ended; its own session keeps it running when this program ends.
+bool WatchedProcess::start(const std::string &program, const std::string &arguments,
+    const std::string &workingDirectory, const std::string &outputFile, std::string *error)
+{
+    if (error)
+        error->clear();
+    Launch launch;
+    if (!prepare(program, arguments, workingDirectory, &launch, error))
+        return false;
+    launch.outputFd = open(outputFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (launch.outputFd < 0)
+        return fail(error, "The file " + outputFile + " could not be written: " + errorText(errno));
+
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        const int number = errno;
+        close(launch.outputFd);
+        return fail(error, program + " could not be started: " + errorText(number));
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        if (setsid() < 0)
+            giveUp(pipeFds[1], Step::Session);
+        runProgram(launch, pipeFds[1]);
+    }
+    const int number = errno;
+    close(pipeFds[1]);
+    close(launch.outputFd);
+    if (child < 0) {
+        close(pipeFds[0]);
+        return fail(error, program + " could not be started: " + errorText(number));
+    }
+    if (!readReport(pipeFds[0], program, workingDirectory, error)) {
+        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) { }
+        return false;
+    }
+    id = child;
+    end.reset();
+    return true;
+}
+
+std::optional<ProcessEnd> WatchedProcess::ended()
+{
+    if (end || id <= 0)
+        return end;
+    int status = 0;
+    pid_t reaped;
+    do {
+        reaped = waitpid(pid_t(id), &status, WNOHANG);
+    } while (reaped < 0 && errno == EINTR);
+    if (reaped == 0)
+        return std::nullopt;
+    ProcessEnd ending;
+    if (reaped < 0)
+        ending.code = -1; // reaped elsewhere: gone, how is not known
+    else if (WIFSIGNALED(status))
+        ending.signal = WTERMSIG(status);
+    else
+        ending.code = WEXITSTATUS(status);
+    end = ending;
+    return end;
+}
+
+void WatchedProcess::kill()
+{
+    if (id > 0 && !ended())
+        ::kill(pid_t(id), SIGKILL);
 }
 
 } // namespace platform

@@ -68,6 +68,8 @@ void SvrMon::Form_Load()
     remoteHost = QHostAddress(QHostAddress::LocalHost);
     bindSocket();
     statusSocket->bind(remoteHost, 0, QAbstractSocket::DontShareAddress);
+    status.pollingSince = QTime::currentTime();
+    showStatus();
     consoleSocket->bind(remoteHost, 0, QAbstractSocket::DontShareAddress);
     session->commands.rewind();
     // A password nobody typed is shown here, so the operator can reach the
@@ -116,6 +118,7 @@ static std::optional<Poll> pollChosen(const QString &text)
 
 void SvrMon::Timer1_Timer()
 {
+    notePoll();
     if (const auto poll = pollChosen(ui->Combo1->currentText()))
         session->strPollPacket = rconDatagram(strRconPassword, pollCommandPart(*poll));
     // Before any poll datagram was built there is nothing to repeat.
@@ -240,6 +243,7 @@ void SvrMon::readDatagrams(QUdpSocket *socket)
         if (!datagram.senderAddress().isEqual(remoteHost, QHostAddress::ConvertV4MappedToIPv4)
             || datagram.senderPort() != remotePort)
             continue;
+        noteAnswer();
         if (socket == Winsock1)
             Winsock1_DataArrival(datagram.data());
         else if (socket == consoleSocket)

@@ -9,6 +9,7 @@
 // or ban a player, see and lift bans, and change the map.
 
 #include "monitor/playerlist.h"
+#include "monitor/serverstatus.h"
 #include "monitor/svrmonsession.h"
 
 #include <QHostAddress>
@@ -42,6 +43,11 @@ public:
 
     // Where requests go and where replies are taken from.
     quint16 serverPort() const { return remotePort; }
+    QString statusLine() const;
+
+signals:
+    // The status line changed to `text`.
+    void statusLineChanged(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -55,6 +61,11 @@ private:
     void Command2_Click();
     void bindSocket();
     void readDatagrams(QUdpSocket *socket);
+    // The status line (svrmon_status.cpp).
+    void noteAnswer();
+    void notePoll();
+    bool serverStopped() const;
+    void showStatus();
     void send(const QByteArray &datagram, QUdpSocket *socket = nullptr);
     void sendLine(const QString &commandPart);
     // The operator's own lines: sent from a socket of their own, so their
@@ -102,4 +113,5 @@ private:
     QPointer<QListWidget> banList;
     QHostAddress remoteHost;
     quint16 remotePort = 0;
+    ServerStatus status;
 };

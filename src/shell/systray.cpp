@@ -4,6 +4,12 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+namespace {
+
+const QString toolTip = QStringLiteral("Tarn Server Launcher running...");
+
+} // namespace
+
 SysTray::SysTray(QWidget *window)
     : QObject(window), window(window), icon(new QSystemTrayIcon(this)), menu(new QMenu)
 {
@@ -14,7 +20,7 @@ SysTray::SysTray(QWidget *window)
     menu->addAction(QStringLiteral("Exit"), this, &SysTray::exitAsked);
     icon->setContextMenu(menu.get());
     icon->setObjectName(QStringLiteral("SysTray"));
-    icon->setToolTip(QStringLiteral("Tarn Server Launcher running..."));
+    icon->setToolTip(toolTip);
     connect(
         icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
@@ -61,4 +67,9 @@ void SysTray::restore()
     // Only once the window shows again, or the program would see no open
     // window and end.
     keepRunning.reset();
+}
+
+void SysTray::setServerStatus(const QString &status)
+{
+    icon->setToolTip(status.isEmpty() ? toolTip : toolTip + QLatin1Char('\n') + status);
 }

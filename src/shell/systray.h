@@ -28,14 +28,16 @@ public:
     // notification area exists a hidden window could never come back, so
     // it is minimized instead.
     void hideWindow();
+    // Brings the window back from the icon, normal and in front.
+    void restore();
+    // The tooltip adds what the monitor's status line says; "" for nothing.
+    void setServerStatus(const QString &status);
 
 signals:
     void monitorAsked();
     void exitAsked();
 
 private:
-    void restore();
-
     QWidget *window;
     QSystemTrayIcon *icon;
     // The icon does not own its menu.

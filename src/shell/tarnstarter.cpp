@@ -9,6 +9,7 @@
 #include "shell/frmhelp.h"
 #include "shell/frmmapadd.h"
 #include "shell/messagebox.h"
+#include "shell/serverwatch.h"
 #include "shell/singlewindow.h"
 #include "shell/svrmon.h"
 #include "shell/tcptable.h"
@@ -26,6 +27,7 @@ TarnStarter::TarnStarter(QWidget *parent)
       ui(new Ui::TarnStarter),
       availableMapsModel(new QStringListModel(this)),
       sysTray(new SysTray(this)),
+      serverWatch(new ServerWatch(this)),
       monitorSession(std::make_shared<MonitorSession>())
 {
     // The pictures live in the library's resources, which a static link
@@ -46,6 +48,7 @@ TarnStarter::TarnStarter(QWidget *parent)
     connect(ui->Picture1, &BannerPicture::clicked, this, &TarnStarter::Picture1_Click);
     connect(sysTray, &SysTray::monitorAsked, this, &TarnStarter::Picture1_Click);
     connect(sysTray, &SysTray::exitAsked, this, &TarnStarter::Command3_Click);
+    connect(serverWatch, &ServerWatch::endedAtOnce, this, &TarnStarter::serverEndedAtOnce);
     // The rules follow the selection however it changes (mouse, keys, a
     // screen reader's toggle), and only when it changes: clicking the
     // selected type again keeps the operator's ticks.
@@ -126,7 +129,20 @@ void TarnStarter::Help_Click()
 
 void TarnStarter::Picture1_Click()
 {
+    openMonitor();
+}
+
+// The icon's tooltip says what the monitor's status line says.
+SvrMon *TarnStarter::openMonitor()
+{
+    const bool opening = !svrMon;
     showSingleWindow(svrMon, monitorSession);
+    if (opening) {
+        sysTray->setServerStatus(svrMon->statusLine());
+        connect(svrMon, &SvrMon::statusLineChanged, sysTray, &SysTray::setServerStatus);
+        connect(svrMon, &QObject::destroyed, sysTray, [this] { sysTray->setServerStatus({}); });
+    }
+    return svrMon;
 }
 
 void TarnStarter::Command7_Click()

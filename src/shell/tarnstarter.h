@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QStringListModel;
+class ServerWatch;
 class SvrMon;
 class TcpTable;
 class frmAbout;
@@ -72,6 +73,11 @@ private:
 
     void Form_Load();
     void launch();
+    // Whether the launch may go on: no server runs on the launch's port or
+    // as the one started before, or the operator had it stopped.
+    bool settleRunningServer(quint16 port);
+    void serverEndedAtOnce(const QString &how, const QString &logFile);
+    SvrMon *openMonitor();
     void Form_Unload();
     void Form_Resize();
     QCheckBox *dmFlagBox(int number) const;
@@ -89,6 +95,10 @@ private:
     QStringListModel *availableMapsModel;
     MapCycle mapCycle;
     SysTray *sysTray;
+    ServerWatch *serverWatch;
+    // The port of the launch under way, and of the server started last.
+    quint16 launchPort = 0;
+    quint16 startedPort = 0;
     bool launching = false;
     bool storeFailureShown = false;
     PendingClose pendingClose = PendingClose::None;

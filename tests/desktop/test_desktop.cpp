@@ -1,17 +1,22 @@
 // The launcher on a real X desktop with a notification area: windows are
 // closed the way a window manager closes them, and the icon is clicked with
-// the X server's own pointer and its menu used with the keys. It runs in the
-// program's own event loop, as the launcher does: QtTest's runner keeps an
-// application from ending when its last window closes, which is the very
+// the X server's own pointer and its menu used with the keys; "Go" while the
+// server runs asks first, and the monitor sees the server killed. It runs in
+// the program's own event loop, as the launcher does: QtTest's runner keeps
+// an application from ending when its last window closes, which is the very
 // thing under test here.
 
 #include "support/gui.h"
+#include "support/rconclient.h"
 
+#include <QDirIterator>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <functional>
 #include <xcb/xcb.h>
 
@@ -55,6 +60,34 @@ void clickMenu(QMainWindow *window, const QString &title)
     }
 }
 
+// The process that runs the program file `program`.
+qint64 processOf(const QString &program)
+{
+    const QString wanted = QFileInfo(program).canonicalFilePath();
+    for (QDirIterator it("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
+        const QString folder = it.next();
+        if (QFileInfo(folder + "/exe").canonicalFilePath() == wanted)
+            return it.fileName().toLongLong();
+    }
+    return 0;
+}
+
+// Clicks a button of the message box in front with the X server's pointer.
+void clickInMessageBox(QMessageBox::StandardButton which)
+{
+    QMessageBox *box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        return box && box->isVisible();
+    });
+    if (!shown || !QTest::qWaitForWindowExposed(box))
+        return;
+    QWidget *button = box->button(which);
+    const QPoint spot = button->mapToGlobal(button->rect().center());
+    QProcess::execute("xdotool",
+        {"mousemove", QString::number(spot.x()), QString::number(spot.y()), "click", "1"});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -66,11 +99,13 @@ int main(int argc, char *argv[])
         return 1;
     }
     TestStore store;
-    GameFolder game(GameFolder::Server::Script);
+    GameFolder game(GameFolder::Server::Tarnded);
+    const quint16 port = freeUdpPort();
     // Made as the program makes it: destroyed when closed.
     QPointer<TarnStarter> window = new TarnStarter;
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(game.path());
+    window->findChild<QLineEdit *>(QStringLiteral("Text5"))->setText(QString::number(port));
     window->show();
     const auto click = [&](const char *name) {
         QTest::mouseClick(window->findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton);
@@ -93,6 +128,10 @@ int main(int argc, char *argv[])
         return QTest::qWaitFor([&] { return !menuOpen(); });
     };
     const auto hidden = [&] { return QTest::qWaitFor([&] { return !window->isVisible(); }); };
+    const auto fragLimit = [&](const QByteArray &value) {
+        return QTest::qWaitFor(
+            [&] { return askServer(port, "hushed fraglimit", 300).contains(value); }, 10000);
+    };
 
     // Each step runs from the program's own event loop and is followed by a
     // pause there, so a program that ends on its own ends between steps.
@@ -101,7 +140,7 @@ int main(int argc, char *argv[])
         {"Go hides the window and opens the monitor",
             [&] {
                 click("Command1");
-                return hidden() && openWindow("SvrMon");
+                return hidden() && openWindow("SvrMon") && fragLimit("\"30\"");
             }},
         {"the monitor closes", [] { return closeLikeAWindowManager("SvrMon"); }},
         {"a click on the icon restores the window", [&] { return clickIcon("1") && restored(); }},
@@ -117,6 +156,26 @@ int main(int argc, char *argv[])
         {"About closes", [] { return closeLikeAWindowManager("frmAbout"); }},
         {"the monitor closes again", [] { return closeLikeAWindowManager("SvrMon"); }},
         {"the icon's menu shows the window", [&] { return chooseFromIconMenu(1) && restored(); }},
+        {"Go while the server runs asks, and Yes restarts it with a new frag limit",
+            [&] {
+                window->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText("23");
+                QTimer::singleShot(0, [] { clickInMessageBox(QMessageBox::Yes); });
+                click("Command1");
+                return hidden() && fragLimit("\"23\"");
+            }},
+        {"the server killed, the monitor and the icon's tooltip say it stopped",
+            [&] {
+                const qint64 server = processOf(game.path("tarn.exe"));
+                QWidget *monitor = openWindow("SvrMon");
+                auto *status = monitor ? monitor->findChild<QLabel *>("StatusLine") : nullptr;
+                if (!status || server <= 0 || ::kill(pid_t(server), SIGKILL) != 0)
+                    return false;
+                const QString stopped = QStringLiteral("Server stopped");
+                return QTest::qWaitFor([&] { return status->text() == stopped; }, 8000)
+                    && window->findChild<QSystemTrayIcon *>("SysTray")->toolTip().endsWith(stopped);
+            }},
+        {"the monitor closes once more", [] { return closeLikeAWindowManager("SvrMon"); }},
+        {"the icon shows the window again", [&] { return clickIcon("1") && restored(); }},
         {"a new frag limit, the window hidden, and Exit in the icon's menu",
             [&] {
                 window->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText("17");
@@ -138,6 +197,8 @@ int main(int argc, char *argv[])
     // A program that does not end at "Exit" fails rather than hangs.
     QTimer::singleShot(60000, &app, [] { QCoreApplication::exit(2); });
     const int status = QApplication::exec();
+    // A step that failed may have left the server running.
+    askServer(port, "hushed quit", 300);
     const bool saved = RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit") == "17";
     if (done != steps.size() || status != 0 || !saved) {
         qCritical(done != steps.size() ? "FAIL: the program ended before \"Exit\""

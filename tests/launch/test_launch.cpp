@@ -1,8 +1,10 @@
+#include "shell/svrmon.h"
 #include "store/settingsstore.h"
 #include "support/gui.h"
 #include "support/rconclient.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -20,7 +22,8 @@ public:
     {
         open();
         text("Text1")->setText(gameFolder);
-        text("Text5")->setText(port ? QString::number(port) : QString());
+        // Without a server to ask, any port nothing listens on will do.
+        text("Text5")->setText(QString::number(port ? port : freeUdpPort()));
     }
     ~Launcher()
     {
@@ -61,6 +64,10 @@ private slots:
     void folderWithoutTheProgram();
     void exitOrCloseAtAnyMomentOfGo();
     void bannerOpensTheMonitorWithoutAMouse();
+    void portThatIsNoPort();
+    void serverThatEndsAtOnce();
+    void goWhileAServerRuns();
+    void monitorSaysWhenTheServerStops();
 
 private:
     AnsweredMessages answered;
@@ -274,6 +281,112 @@ void TestLaunch::bannerOpensTheMonitorWithoutAMouse()
     actions->doAction(QAccessibleActionInterface::pressAction());
     QTRY_VERIFY(openWindow("SvrMon"));
     openWindow("SvrMon")->close();
+}
+
+void TestLaunch::portThatIsNoPort()
+{
+    GameFolder game(GameFolder::Server::Script);
+    Launcher launcher(game.path(), 0);
+    for (const QString port : {"99999", "abc", "0", ""}) {
+        messages.clear();
+        launcher.text("Text5")->setText(port);
+        launcher.go();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains('"' + port + "\" is not a port number")
+                && messages.first().contains("Server Port"),
+            qPrintable(messages.first()));
+        QVERIFY(!launcher.hidden());
+    }
+    QVERIFY(!QFile::exists(game.path("USER/Dedicated.cfg")));
+    QVERIFY(!QFile::exists(game.path("started")));
+}
+
+void TestLaunch::serverThatEndsAtOnce()
+{
+    GameFolder game(GameFolder::Server::Script);
+    QVERIFY(writeFile(game.path("fails"), "first line\nno map to start on\n"));
+    Launcher launcher(game.path(), 0);
+    launcher.go();
+    QVERIFY(launcher.hidden());
+    // The window comes back with the ending and the server's last words.
+    QTRY_COMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains("exit status 3")
+            && messages.first().contains("first line\nno map to start on"),
+        qPrintable(messages.first()));
+    QVERIFY(!launcher.hidden());
+}
+
+void TestLaunch::goWhileAServerRuns()
+{
+    GameFolder game(GameFolder::Server::Tarnded);
+    Launcher launcher(game.path(), freeUdpPort());
+    const QString config = game.path("USER/Dedicated.cfg");
+
+    // A port another program holds: asked, and "No" writes nothing.
+    QUdpSocket holder;
+    QVERIFY(holder.bind(QHostAddress::LocalHost, 0));
+    launcher.text("Text5")->setText(QString::number(holder.localPort()));
+    launcher.go();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains("running on port " + QString::number(holder.localPort())),
+        qPrintable(messages.first()));
+    QVERIFY(!QFile::exists(config));
+    QVERIFY(!openWindow("SvrMon"));
+
+    launcher.text("Text5")->setText(QString::number(launcher.port));
+    launcher.go();
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
+    const QByteArray first = readFile(config);
+    const QByteArray fragLimit = "hushed fraglimit";
+    QVERIFY(askServer(launcher.port, fragLimit).contains("\"30\""));
+
+    // The launcher's own server: "No" leaves it as it was.
+    launcher.text("Text4")->setText("17");
+    messages.clear();
+    launcher.go();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(readFile(config), first);
+    QVERIFY(askServer(launcher.port, fragLimit).contains("\"30\""));
+
+    // "Yes" stops it and starts it again with the new settings.
+    answered.answer = QMessageBox::Yes;
+    launcher.go();
+    answered.answer = QMessageBox::No;
+    QTRY_VERIFY_WITH_TIMEOUT(askServer(launcher.port, fragLimit, 500).contains("\"17\""), 10000);
+    QCOMPARE(messages.size(), 2);
+}
+
+void TestLaunch::monitorSaysWhenTheServerStops()
+{
+    GameFolder game(GameFolder::Server::Tarnded);
+    Launcher launcher(game.path(), freeUdpPort());
+    launcher.go();
+    QWidget *monitor = openWindow("SvrMon");
+    QVERIFY(monitor);
+    auto *status = monitor->findChild<QLabel *>("StatusLine");
+    QVERIFY(status);
+    auto *icon = launcher.get<QSystemTrayIcon>("SysTray");
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith("Last answer at "), 10000);
+    QVERIFY(icon->toolTip().endsWith('\n' + status->text()));
+
+    // Shut down from the monitor: once the process is gone, it says so.
+    monitor->findChild<QPushButton *>("Command1")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Server stopped"), 8000);
+    QVERIFY(icon->toolTip().endsWith("\nServer stopped"));
+    monitor->close();
+    QTRY_COMPARE(icon->toolTip(), QStringLiteral("Tarn Server Launcher running..."));
+
+    // A port held by a program that never answers: two polls go unanswered.
+    QUdpSocket silent;
+    QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
+    rEGpUT(hkeyLocalMachine, launcherKey, "Server_Port", QString::number(silent.localPort()));
+    QMetaObject::invokeMethod(launcher.window.get(), "Picture1_Click");
+    auto *next = qobject_cast<SvrMon *>(openWindow("SvrMon"));
+    QVERIFY(next);
+    for (int poll = 0; poll < 3; ++poll)
+        next->Timer1_Timer();
+    status = next->findChild<QLabel *>("StatusLine");
+    QVERIFY2(status->text().startsWith("No answer since "), qPrintable(status->text()));
 }
 
 QTEST_MAIN(TestLaunch)

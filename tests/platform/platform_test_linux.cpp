@@ -158,6 +158,18 @@ private slots:
                 "/dev/null", "/dev/null", "/dev/null"}));
         QVERIFY(lines.value(5).toInt() > 0 && lines.value(5).toInt() != getsid(0));
         QCOMPARE(lines.value(6).toULongLong(nullptr, 16) & (1ULL << (SIGUSR1 - 1)), 0ULL);
+
+        // Kept in hand, the server writes its output to a file, still runs in
+        // a session of its own, and its ending is known.
+        QFile::remove(report);
+        WatchedProcess watched;
+        const QString log = root() + "/server.log";
+        QVERIFY(watched.start("server\\tarn.exe", "", "SERVER", str(log), &error));
+        QTRY_VERIFY_WITH_TIMEOUT(watched.ended().has_value(), 20000);
+        QCOMPARE(watched.ended()->code, 0);
+        const QStringList kept = QString(readFile(report)).split('\n');
+        QCOMPARE(kept.mid(2, 3), QStringList({"/dev/null", log, log}));
+        QVERIFY(kept.value(5).toInt() > 0 && kept.value(5).toInt() != getsid(0));
     }
     // The Linux sources of the TCP and interface tables: the kernel's TCP
     // states as the table numbers them, a listener of this test in

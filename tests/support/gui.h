@@ -40,24 +40,27 @@ inline void closeWindowsBut(const QWidget *keep = nullptr)
     }
 }
 
-// Answers every message box with OK while it lives, keeping title and text.
+// Answers every message box while it lives, keeping title and text: a
+// question with `answer`, any other box with OK.
 class AnsweredMessages
 {
 public:
     AnsweredMessages()
     {
-        setMessageBoxAnswerer([this](QMessageBox::Icon, const QString &title, const QString &text) {
-            texts << title + QLatin1Char('|') + text;
-            if (whileShown)
-                whileShown();
-            return int(QMessageBox::Ok);
-        });
+        setMessageBoxAnswerer(
+            [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
+                texts << title + QLatin1Char('|') + text;
+                if (whileShown)
+                    whileShown();
+                return int(icon == QMessageBox::Question ? answer : QMessageBox::Ok);
+            });
     }
     ~AnsweredMessages() { setMessageBoxAnswerer({}); }
 
     QStringList texts;
     // What the operator does while a box is up, its event loop running.
     std::function<void()> whileShown;
+    QMessageBox::StandardButton answer = QMessageBox::No;
 };
 
 // A game folder with USER\MAPLISTS and, when asked, a server program: our
