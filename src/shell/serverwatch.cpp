@@ -73,7 +73,7 @@ void ServerWatch::watch(std::shared_ptr<platform::WatchedProcess> newProcess, qu
 {
     process = std::move(newProcess);
     port = newPort;
-    poll = rconDatagram(password, *pollCommandPart(QStringLiteral("Connection Monitor")));
+    poll = rconDatagram(password, pollCommandPart(Poll::Status));
     logFile = newLogFile;
     starting = true;
     ticks = 0;
