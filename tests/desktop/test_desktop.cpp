@@ -128,9 +128,12 @@ int main(int argc, char *argv[])
         return QTest::qWaitFor([&] { return !menuOpen(); });
     };
     const auto hidden = [&] { return QTest::qWaitFor([&] { return !window->isVisible(); }); };
+    // The password Go made for the blank Rcon_pw.
+    const auto rcon
+        = [] { return RegGet(hkeyLocalMachine, launcherKey, "rcon_pw_generated").toLatin1(); };
     const auto fragLimit = [&](const QByteArray &value) {
         return QTest::qWaitFor(
-            [&] { return askServer(port, "hushed fraglimit", 300).contains(value); }, 10000);
+            [&] { return askServer(port, rcon() + " fraglimit", 300).contains(value); }, 10000);
     };
 
     // Each step runs from the program's own event loop and is followed by a
@@ -198,7 +201,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(60000, &app, [] { QCoreApplication::exit(2); });
     const int status = QApplication::exec();
     // A step that failed may have left the server running.
-    askServer(port, "hushed quit", 300);
+    askServer(port, rcon() + " quit", 300);
     const bool saved = RegGet(hkeyLocalMachine, launcherKey, "Frag_Limit") == "17";
     if (done != steps.size() || status != 0 || !saved) {
         qCritical(done != steps.size() ? "FAIL: the program ended before \"Exit\""

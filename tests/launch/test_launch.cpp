@@ -337,7 +337,7 @@ void TestLaunch::goWhileAServerRuns()
     launcher.go();
     QTRY_VERIFY_WITH_TIMEOUT(launcher.serverAnswers(), 10000);
     const QByteArray first = readFile(config);
-    const QByteArray fragLimit = "hushed fraglimit";
+    const QByteArray fragLimit = Launcher::password() + " fraglimit";
     QVERIFY(askServer(launcher.port, fragLimit).contains("\"30\""));
 
     // The launcher's own server: "No" leaves it as it was.
@@ -370,7 +370,9 @@ void TestLaunch::monitorSaysWhenTheServerStops()
     QVERIFY(icon->toolTip().endsWith('\n' + status->text()));
 
     // Shut down from the monitor: once the process is gone, it says so.
+    answered.answer = QMessageBox::Yes;
     monitor->findChild<QPushButton *>("Command1")->click();
+    answered.answer = QMessageBox::No;
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Server stopped"), 8000);
     QVERIFY(icon->toolTip().endsWith("\nServer stopped"));
     monitor->close();
