@@ -16,6 +16,7 @@
 #include "shell/svrmon.h"
 #include "shell/tarnstarter.h"
 #include "store/settingsstore.h"
+#include "store/settingstable.h"
 #include "store/shortpath.h"
 #include "store/textcodec.h"
 #include "ui_tarnstarter.h"
@@ -31,7 +32,7 @@ const QString launcherCaption = QStringLiteral("Tarn Server Launcher");
 // that started it.
 QString storedRconPassword()
 {
-    return rconPasswordSent(RegGet(hkeyLocalMachine, launcherKey, QStringLiteral("rcon_pw")));
+    return rconPasswordSent(loadLaunchSettings().rconPassword);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ int runStart(const Options &options);
 int writeLaunchFiles();
 
 // Whether a command that writes the configuration has a remote-console
-// password to give the server; said on stderr when not. A blank "rcon_pw"
+// password to give the server; said on stderr when not. A blank Rcon_pw
 // takes the one generated for the store, which is made and kept here when
 // there is none yet and the store can be written.
 bool rconPasswordReady(const Options &options);

@@ -268,6 +268,24 @@ int usage()
     return fail("ERROR: Invalid syntax.\nType \"tarnreg /?\" for usage.");
 }
 
+// Takes the value name at args[*i], "/ve" for the default value or "/v NAME",
+// when none was given yet; false when args[*i] gives none.
+bool takeValueName(
+    const std::vector<std::string> &args, std::size_t *i, std::optional<std::string> *name)
+{
+    if (*name)
+        return false;
+    if (sameOption(args[*i], "/ve")) {
+        *name = "";
+        return true;
+    }
+    if (sameOption(args[*i], "/v") && *i + 1 < args.size()) {
+        *name = args[++*i];
+        return true;
+    }
+    return false;
+}
+
 int runQuery(const std::vector<std::string> &args)
 {
     std::optional<std::string> name;
@@ -275,11 +293,7 @@ int runQuery(const std::vector<std::string> &args)
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (sameOption(args[i], "/s") && !recursive)
             recursive = true;
-        else if (sameOption(args[i], "/ve") && !name)
-            name = "";
-        else if (sameOption(args[i], "/v") && i + 1 < args.size() && !name)
-            name = args[++i];
-        else
+        else if (!takeValueName(args, &i, &name))
             return usage();
     }
     if (args.empty() || (name && recursive))
@@ -336,15 +350,11 @@ int runAdd(const std::vector<std::string> &args)
         const bool hasArgument = i + 1 < args.size();
         if (sameOption(args[i], "/f"))
             continue;
-        if (sameOption(args[i], "/ve") && !name) {
-            name = "";
+        if (takeValueName(args, &i, &name))
             continue;
-        }
         if (!hasArgument)
             return usage();
-        if (sameOption(args[i], "/v") && !name) {
-            name = args[++i];
-        } else if (sameOption(args[i], "/t")) {
+        if (sameOption(args[i], "/t")) {
             typeText = args[++i];
             typed = true;
         } else if (sameOption(args[i], "/d")) {
@@ -412,11 +422,7 @@ int runDelete(const std::vector<std::string> &args)
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (sameOption(args[i], "/f"))
             force = true;
-        else if (sameOption(args[i], "/ve") && !name)
-            name = "";
-        else if (sameOption(args[i], "/v") && i + 1 < args.size() && !name)
-            name = args[++i];
-        else
+        else if (!takeValueName(args, &i, &name))
             return usage();
     }
     if (args.empty())
