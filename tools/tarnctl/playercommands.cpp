@@ -1,8 +1,8 @@
 #include "playercommands.h"
 
 #include "monitor/playerlist.h"
-#include "monitor/rconrequest.h"
 #include "monitor/rconreply.h"
+#include "monitor/rconrequest.h"
 #include "options.h"
 #include "output.h"
 #include "rconcommands.h"

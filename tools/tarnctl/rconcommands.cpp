@@ -89,7 +89,8 @@ Target targetOf(const Options &options)
     const LaunchSettings stored
         = options.port && options.password ? LaunchSettings() : loadLaunchSettings();
     const quint16 port = options.port ? *options.port : monitorServerPort(stored.port);
-    const QString password = options.password ? *options.password : rconPasswordSent(stored.rconPassword);
+    const QString password
+        = options.password ? *options.password : rconPasswordSent(stored.rconPassword);
     return {options.host, port, password};
 }
 
