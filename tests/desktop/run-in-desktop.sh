@@ -4,9 +4,11 @@
 set -eu
 
 workdir=$(mktemp -d)
+# A tray host or X server that already ended must not keep the other (which
+# holds the test's output open) running.
 cleanup() {
-    [ -n "${tray:-}" ] && kill "$tray" 2>/dev/null
-    [ -n "${xserver:-}" ] && kill "$xserver" 2>/dev/null
+    if [ -n "${tray:-}" ]; then kill "$tray" 2>/dev/null || true; fi
+    if [ -n "${xserver:-}" ]; then kill "$xserver" 2>/dev/null || true; fi
     rm -rf "$workdir"
 }
 trap cleanup EXIT INT TERM
