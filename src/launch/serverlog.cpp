@@ -64,7 +64,8 @@ QString lastLines(const QString &path, qint64 from, int count)
     const qint64 tail = 64 * 1024;
     file.seek(
         file.size() < from ? qMax<qint64>(0, file.size() - tail) : qMax(from, file.size() - tail));
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    // A Windows server ends its lines with CR LF; the message breaks them at LF.
+    QStringList lines = QString::fromUtf8(file.readAll()).remove(u'\r').split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines.mid(qMax(0, lines.size() - count)).join(u'\n');
